@@ -1,0 +1,111 @@
+// Commands on the blog file itself: create, open and inspect, options.
+#include <iostream>
+
+#include "cli/cli.h"
+#include "store/blog_db.h"
+#include "util/files.h"
+#include "util/text.h"
+
+namespace tessary::cli {
+namespace {
+
+using store::BlogDb;
+
+int cmdNew(Context& c) {
+  const std::string file = c.args.positional("BLOG.zdb");
+  std::string answers = c.args.option("--answers").value_or("NNNNN");
+  c.args.finish();
+  if (answers.size() != 5 || answers.find_first_not_of("YNyn") != std::string::npos)
+    throw UsageError("--answers takes five letters Y or N");
+  c.ui.scriptAnswers(answers);
+  BlogDb blog(c.programFolder, c.ui);
+  if (!blog.CreateBlog(file)) return kFailure;
+  std::cout << "Created " << util::absolutePath(file) << "\n";
+  blog.CloseBlog();
+  return kSuccess;
+}
+
+int cmdInfo(Context& c) {
+  const std::string file = c.args.positional("BLOG.zdb");
+  c.args.finish();
+  BlogDb blog(c.programFolder, c.ui);
+  blog.OpenBlog(file);
+  std::cout << "version\t" << blog.fileVersion() << "\n";
+  for (int i = 0; i < 6; ++i) {
+    store::Table* t = blog.table(i);
+    std::cout << t->name() << "\t" << t->recordCount() << "\n";
+  }
+  blog.CloseBlog();
+  return kSuccess;
+}
+
+int cmdOptions(Context& c) {
+  const std::string file = c.args.positional("BLOG.zdb");
+  c.args.finish();
+  BlogDb blog(c.programFolder, c.ui);
+  blog.OpenBlog(file);
+  store::Table& t = blog.tblOptions();
+  for (t.first(); !t.eof(); t.next())
+    std::cout << t.asString("OptionKey") << "\t" << t.asString("OptionName") << "\t" << t.asString("OptionValue")
+              << "\n";
+  blog.CloseBlog();
+  return kSuccess;
+}
+
+int cmdSetOption(Context& c) {
+  const std::string file = c.args.positional("BLOG.zdb");
+  const std::string keyText = c.args.positional("KEY");
+  const std::string value = c.args.positional("VALUE");
+  c.args.finish();
+  int key = 0;
+  if (!util::parseInt(keyText, key)) throw UsageError("KEY must be an option number");
+  const store::OptionDef* def = store::optionDef(key);
+  if (!def) throw UsageError("no option has the number " + keyText);
+  BlogDb blog(c.programFolder, c.ui);
+  blog.OpenBlog(file);
+  store::BlogOptionsRec copy = blog.options();
+  if (def->kind == store::OptionKind::Integer) {
+    int v = 0;
+    if (!util::parseInt(value, v)) throw UsageError("option " + keyText + " takes a number");
+    copy.*(def->integer) = v;
+  } else {
+    store::optionTextRef(copy, *def) = value;
+  }
+  blog.options() = copy;
+  blog.SaveOptions();
+  blog.CloseBlog();
+  return kSuccess;
+}
+
+int cmdDemo(Context& c) {
+  c.args.finish();
+  const std::string file = util::joinPath(c.programFolder, "demo.zdb");
+  BlogDb blog(c.programFolder, c.ui);
+  if (!util::fileExists(file)) {
+    c.ui.scriptAnswers("YYYNN");
+    if (!blog.CreateBlog(file)) return kFailure;
+    std::cout << "Created the demo blog " << file << "\n";
+    blog.CloseBlog();
+  }
+  blog.OpenBlog(file);
+  std::cout << "Opened the demo blog " << file << " (internal file version " << blog.fileVersion() << ")\n";
+  for (int i = 0; i < 6; ++i) std::cout << "  " << blog.table(i)->name() << ": " << blog.table(i)->recordCount() << " rows\n";
+  blog.CloseBlog();
+  return kSuccess;
+}
+
+const RegisterCommand kNew({"new", "new BLOG.zdb [--answers YNYNN]",
+                            "Start a new blog; the five letters answer the five questions (default NNNNN).", cmdNew});
+const RegisterCommand kInfo({"info", "info BLOG.zdb",
+                             "Open (and so upgrade) a blog; print its file version and the rows of each table.",
+                             cmdInfo});
+const RegisterCommand kOptions({"options", "options BLOG.zdb",
+                                "Print every option row: OptionKey, OptionName, OptionValue.", cmdOptions});
+const RegisterCommand kSetOption({"set-option", "set-option BLOG.zdb KEY VALUE",
+                                  "Set one option (a number for integer options, a text otherwise) and save.",
+                                  cmdSetOption});
+const RegisterCommand kDemo({"demo", "demo", "Create demo.zdb in the program folder when missing and open it.",
+                             cmdDemo});
+
+}  // namespace
+}  // namespace tessary::cli

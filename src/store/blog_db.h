@@ -1,0 +1,80 @@
+// The open blog: the database, its six tables (each with its current row) and
+// the current options. One BlogDb lives as long as the session of a front end;
+// it holds at most one blog file open at a time. Every operation that shows a
+// message, asks or opens a dialog does it through the UserInterface.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "store/blog_options.h"
+#include "store/blog_rec.h"
+#include "store/database.h"
+#include "store/table.h"
+#include "store/user_interface.h"
+
+namespace tessary::store {
+
+class BlogDb {
+ public:
+  // programFolder: the folder of the executable (default of option 190 and of
+  // backups); ui: where messages and questions go. Both outlive the BlogDb.
+  BlogDb(std::string programFolder, UserInterface& ui);
+  ~BlogDb();
+  BlogDb(const BlogDb&) = delete;
+  BlogDb& operator=(const BlogDb&) = delete;
+
+  // Creates a new blog file, asks the five questions and inserts the sample
+  // entries. Returns false (after telling the user) when the file exists.
+  bool CreateBlog(const std::string& fileName);
+  // Opens a blog file, upgrades it to the current version, loads its options.
+  // Raises StoreError (with the file named) when it cannot; nothing stays open then.
+  void OpenBlog(const std::string& fileName);
+  // Opens without upgrade and without loading options into the current options,
+  // for readers such as the exports. Read-only when readOnly is set.
+  void OpenBlogForReading(const std::string& fileName, bool readOnly = true);
+  // Posts pending edits of existing rows, closes the tables and the database.
+  void CloseBlog();
+
+  bool isOpen() const { return db_.isOpen(); }
+  const std::string& fileName() const { return db_.fileName(); }
+  const std::string& programFolder() const { return programFolder_; }
+  UserInterface& ui() { return *ui_; }
+  void setUserInterface(UserInterface& ui) { ui_ = &ui; }
+
+  Database& database() { return db_; }
+  Table& tblBlog() { return *tblBlog_; }
+  Table& tblPictures() { return *tblPictures_; }
+  Table& tblFiles() { return *tblFiles_; }
+  Table& tblOptions() { return *tblOptions_; }
+  Table& tblCategory() { return *tblCategory_; }
+  Table& tblPages() { return *tblPages_; }
+  // The six tables in their fixed order.
+  Table* table(int i);
+
+  // The current options: until the first blog is opened every field is 0 or
+  // empty; closing a blog keeps them.
+  BlogOptionsRec& options() { return options_; }
+  void LoadOptions();
+  void SaveOptions();
+
+  // The OptionInteger of row 999, or 1 when the row is missing.
+  int fileVersion();
+
+ private:
+  void openTables();
+  void closeTables();
+  void writeVersionRow();
+  void insertSampleEntry(int32_t type, const char* title, const char* text, const char* pageName);
+  void upgrade();
+  void restructureBlog(const std::vector<FieldDef>& fields);
+  void recreateTable(const TableDef& def, Table& table);
+
+  std::string programFolder_;
+  UserInterface* ui_;
+  Database db_;
+  std::unique_ptr<Table> tblBlog_, tblPictures_, tblFiles_, tblOptions_, tblCategory_, tblPages_;
+  BlogOptionsRec options_;
+};
+
+}  // namespace tessary::store

@@ -1,0 +1,266 @@
+#include "store/database.h"
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "util/files.h"
+#include "util/text.h"
+
+namespace tessary::store {
+
+Statement::Statement(sqlite3* db, const std::string& sql, const std::string& context) {
+  if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt_, nullptr) != SQLITE_OK) {
+    const std::string msg = sqlite3_errmsg(db);
+    sqlite3_finalize(stmt_);
+    stmt_ = nullptr;
+    throw StoreError(context + ": " + msg);
+  }
+}
+
+Statement::~Statement() { sqlite3_finalize(stmt_); }
+
+Statement::Statement(Statement&& o) noexcept : stmt_(o.stmt_) { o.stmt_ = nullptr; }
+
+Statement& Statement::operator=(Statement&& o) noexcept {
+  if (this != &o) {
+    sqlite3_finalize(stmt_);
+    stmt_ = o.stmt_;
+    o.stmt_ = nullptr;
+  }
+  return *this;
+}
+
+void Statement::reset() {
+  if (stmt_) {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+  }
+}
+
+Database::Database() = default;
+
+Database::~Database() {
+  try {
+    close();
+  } catch (...) {
+  }
+}
+
+namespace {
+
+uint32_t be32(const unsigned char* p) {
+  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | uint32_t{p[3]};
+}
+
+// Checks the header before SQLite sees the file, so that a file of another kind
+// or a truncated blog file is refused with a message of its own and never written.
+void checkHeader(const std::string& fileName) {
+  const std::string prefix = "Cannot open blog file " + fileName + ": ";
+  if (util::directoryExists(fileName)) throw StoreError(prefix + "it is a folder");
+  if (!util::fileExists(fileName)) throw StoreError(prefix + "the file does not exist");
+  std::FILE* f = std::fopen(fileName.c_str(), "rb");
+  if (!f) throw StoreError(prefix + util::errnoText(errno));
+  unsigned char h[100];
+  const size_t n = std::fread(h, 1, sizeof h, f);
+  std::fclose(f);
+  if (n == 0) throw StoreError(prefix + "not a blog file (the file is empty)");
+  if (n < sizeof h || std::memcmp(h, "SQLite format 3", 16) != 0)
+    throw StoreError(prefix + "not a blog file");
+  if (be32(h + 68) != static_cast<uint32_t>(kApplicationId))
+    throw StoreError(prefix + "not a blog file (a database of another program)");
+  uint32_t pageSize = (uint32_t{h[16]} << 8) | h[17];
+  if (pageSize == 1) pageSize = 65536;
+  if (pageSize < 512 || (pageSize & (pageSize - 1)) != 0)
+    throw StoreError(prefix + "the file is damaged (bad header)");
+  const int64_t size = util::fileSize(fileName);
+  const uint32_t pageCount = be32(h + 28);
+  const bool countValid = be32(h + 24) == be32(h + 92) && pageCount != 0;
+  if (size % pageSize != 0 || (countValid && static_cast<uint64_t>(size) < uint64_t{pageCount} * pageSize))
+    throw StoreError(prefix + "the file is damaged (it is truncated)");
+}
+
+}  // namespace
+
+void Database::create(const std::string& fileName) {
+  close();
+  if (util::fileExists(fileName) || util::directoryExists(fileName))
+    throw StoreError("Cannot create blog file " + fileName + ": the file exists");
+  sqlite3* db = nullptr;
+  const int rc = sqlite3_open_v2(fileName.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  if (rc != SQLITE_OK) {
+    const std::string msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    sqlite3_close(db);
+    throw StoreError("Cannot create blog file " + fileName + ": " + msg);
+  }
+  db_ = db;
+  fileName_ = fileName;
+  try {
+    configure();
+    exec("PRAGMA application_id = " + std::to_string(kApplicationId));
+  } catch (...) {
+    close();
+    std::remove(fileName.c_str());
+    throw;
+  }
+}
+
+void Database::open(const std::string& fileName, Mode mode) {
+  close();
+  checkHeader(fileName);
+  sqlite3* db = nullptr;
+  const int flags = mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+  const int rc = sqlite3_open_v2(fileName.c_str(), &db, flags, nullptr);
+  if (rc != SQLITE_OK) {
+    const std::string msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    sqlite3_close(db);
+    throw StoreError("Cannot open blog file " + fileName + ": " + msg);
+  }
+  if (mode == Mode::ReadWrite && sqlite3_db_readonly(db, "main") == 1) {
+    sqlite3_close(db);
+    throw StoreError("Cannot open blog file " + fileName + ": the file is read-only");
+  }
+  db_ = db;
+  fileName_ = fileName;
+  try {
+    configure();
+    // Reading the schema makes SQLite look at the first page now, so that a
+    // damaged file is refused at the door.
+    Statement st = prepare("SELECT count(*) FROM sqlite_master");
+    if (sqlite3_step(st.get()) != SQLITE_ROW) fail("Cannot read the tables");
+  } catch (const StoreError& e) {
+    sqlite3_close(db_);
+    db_ = nullptr;
+    throw StoreError("Cannot open blog file " + fileName + ": " + e.what());
+  }
+}
+
+void Database::configure() {
+  sqlite3_busy_timeout(db_, 2000);
+  sqlite3_extended_result_codes(db_, 1);
+  // One file at rest; the journal lives only while a transaction runs.
+  if (sqlite3_db_readonly(db_, "main") != 1) exec("PRAGMA journal_mode = DELETE");
+}
+
+void Database::close() {
+  if (!db_) return;
+  notifyDataChanged("");
+  if (depth_ > 0) {
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    depth_ = 0;
+  }
+  sqlite3_close_v2(db_);
+  db_ = nullptr;
+}
+
+std::string Database::errorText() const { return db_ ? sqlite3_errmsg(db_) : "no blog file is open"; }
+
+void Database::fail(const std::string& what) const {
+  throw StoreError(what + " (" + util::fileNameOf(fileName_) + "): " + errorText());
+}
+
+void Database::exec(const std::string& sql) {
+  if (!db_) throw StoreError("No blog file is open");
+  char* err = nullptr;
+  if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+    const std::string msg = err ? err : errorText();
+    sqlite3_free(err);
+    throw StoreError("Blog file " + util::fileNameOf(fileName_) + ": " + msg);
+  }
+}
+
+Statement Database::prepare(const std::string& sql) {
+  if (!db_) throw StoreError("No blog file is open");
+  return Statement(db_, sql, "Blog file " + util::fileNameOf(fileName_));
+}
+
+bool Database::tableExists(const std::string& name) {
+  Statement st = prepare("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE");
+  sqlite3_bind_text(st.get(), 1, name.c_str(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+  const int rc = sqlite3_step(st.get());
+  if (rc != SQLITE_ROW && rc != SQLITE_DONE) fail("Cannot read the tables");
+  return rc == SQLITE_ROW;
+}
+
+void Database::createTable(const TableDef& def) {
+  Transaction t(*this);
+  for (const auto& sql : createTableSql(def)) exec(sql);
+  t.commit();
+  notifyDataChanged(def.name);
+}
+
+void Database::deleteTable(const std::string& name) {
+  exec("DROP TABLE IF EXISTS \"" + name + "\"");
+  notifyDataChanged(name);
+}
+
+std::vector<std::string> Database::columnsOf(const std::string& table) {
+  std::vector<std::string> cols;
+  Statement st = prepare("SELECT name FROM pragma_table_info(?)");
+  sqlite3_bind_text(st.get(), 1, table.c_str(), static_cast<int>(table.size()), SQLITE_TRANSIENT);
+  int rc;
+  while ((rc = sqlite3_step(st.get())) == SQLITE_ROW)
+    cols.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0)));
+  if (rc != SQLITE_DONE) fail("Cannot read the columns of " + table);
+  return cols;
+}
+
+Status Database::addColumns(const std::string& table, const std::vector<FieldDef>& fields) {
+  try {
+    Transaction t(*this);
+    const std::vector<std::string> present = columnsOf(table);
+    if (present.empty()) return Status::Error("Table " + table + " does not exist");
+    for (const auto& f : fields) {
+      bool have = false;
+      for (const auto& c : present) have = have || util::equalsNoCase(c, f.name);
+      if (!have) exec("ALTER TABLE \"" + table + "\" ADD COLUMN " + sqlColumnDefinition(f));
+    }
+    t.commit();
+  } catch (const StoreError& e) {
+    return Status::Error(e.what());
+  }
+  notifyDataChanged(table);
+  return Status::OK();
+}
+
+void Database::begin() {
+  exec("SAVEPOINT tessary" + std::to_string(depth_));
+  ++depth_;
+}
+
+void Database::commit() {
+  if (depth_ == 0) return;
+  exec("RELEASE tessary" + std::to_string(depth_ - 1));
+  --depth_;
+}
+
+void Database::rollback() {
+  if (depth_ == 0) return;
+  const std::string name = "tessary" + std::to_string(depth_ - 1);
+  --depth_;
+  exec("ROLLBACK TO " + name);
+  exec("RELEASE " + name);
+  notifyDataChanged("");
+}
+
+void Database::notifyDataChanged(const std::string& table) {
+  auto copy = listeners_;
+  for (auto& [id, fn] : copy) fn(table);
+}
+
+int Database::addChangeListener(ChangeListener listener) {
+  const int id = nextListener_++;
+  listeners_.emplace_back(id, std::move(listener));
+  return id;
+}
+
+void Database::removeChangeListener(int id) {
+  for (auto it = listeners_.begin(); it != listeners_.end(); ++it)
+    if (it->first == id) {
+      listeners_.erase(it);
+      return;
+    }
+}
+
+}  // namespace tessary::store

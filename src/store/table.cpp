@@ -1,0 +1,670 @@
+#include "store/table.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "util/compression.h"
+#include "util/files.h"
+#include "util/text.h"
+
+namespace tessary::store {
+
+Table::Table(Database& db, const TableDef& def) : db_(db), def_(def) {
+  listener_ = db_.addChangeListener([this](const std::string& table) {
+    if (table.empty() || util::equalsNoCase(table, def_.name)) {
+      orderValid_ = false;
+      position_ = -1;
+      rowLoaded_ = false;
+    }
+  });
+}
+
+Table::~Table() {
+  db_.removeChangeListener(listener_);
+  selectRow_ = Statement();
+}
+
+void Table::requireOpen() const {
+  if (state_ == State::Inactive) throw StoreError("Table " + def_.name + " is not open");
+}
+
+void Table::requireEditing(std::string_view field) const {
+  requireOpen();
+  if (state_ != State::Edit && state_ != State::Insert)
+    throw StoreError("Table " + def_.name + " is not in edit or insert mode (field " + std::string(field) + ")");
+}
+
+void Table::loadColumns() {
+  columns_.clear();
+  keyColumn_ = -1;
+  Statement st = db_.prepare("SELECT name, type FROM pragma_table_info(?)");
+  sqlite3_bind_text(st.get(), 1, def_.name.c_str(), -1, SQLITE_TRANSIENT);
+  while (sqlite3_step(st.get()) == SQLITE_ROW) {
+    Column c;
+    c.name = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0));
+    const std::string type = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 1));
+    if (const FieldDef* f = def_.field(c.name)) {
+      c.type = f->type;
+      c.size = f->size;
+    } else {
+      // A column this version does not know: read it by its SQL type.
+      c.type = util::equalsNoCase(type, "INTEGER") ? FieldType::Integer
+               : util::equalsNoCase(type, "BLOB")  ? FieldType::Blob
+                                                   : FieldType::String;
+      c.size = 0;
+    }
+    if (c.type == FieldType::AutoInc) keyColumn_ = static_cast<int>(columns_.size());
+    columns_.push_back(std::move(c));
+  }
+  if (columns_.empty())
+    throw StoreError("Table " + def_.name + " not found in blog file " + util::fileNameOf(db_.fileName()));
+  std::string sql = "SELECT ";
+  for (size_t i = 0; i < columns_.size(); ++i) {
+    if (i) sql += ", ";
+    sql += "\"" + columns_[i].name + "\"";
+  }
+  sql += " FROM \"" + def_.name + "\" WHERE rowid = ?";
+  selectRow_ = db_.prepare(sql);
+  row_.assign(columns_.size(), Cell{});
+  decodedCache_.assign(columns_.size(), std::nullopt);
+  changed_.assign(columns_.size(), false);
+}
+
+void Table::open() {
+  if (isOpen()) close();
+  if (!db_.isOpen()) throw StoreError("No blog file is open");
+  loadColumns();
+  const IndexDef* ix = def_.index(kDisplayKey);
+  index_ = ix ? *ix : IndexDef{};
+  state_ = State::Browse;
+  orderValid_ = false;
+  first();
+}
+
+void Table::close() {
+  selectRow_ = Statement();
+  state_ = State::Inactive;
+  order_.clear();
+  orderValid_ = false;
+  current_ = 0;
+  position_ = -1;
+  rowLoaded_ = false;
+}
+
+void Table::setIndex(const std::string& indexName) {
+  requireOpen();
+  const IndexDef* ix = def_.index(indexName);
+  if (!ix) throw StoreError("Index " + indexName + " not found in table " + def_.name);
+  index_ = *ix;
+  orderValid_ = false;
+  position_ = -1;
+}
+
+std::string Table::orderBy() const {
+  if (index_.field.empty()) return "rowid";
+  const char* dir = index_.descending ? " DESC" : " ASC";
+  return "\"" + index_.field + "\"" + (index_.caseInsensitive ? " COLLATE NOCASE" : "") + dir + ", rowid" + dir;
+}
+
+void Table::ensureOrder() {
+  requireOpen();
+  if (orderValid_) return;
+  order_.clear();
+  Statement st = db_.prepare("SELECT rowid FROM \"" + def_.name + "\" ORDER BY " + orderBy());
+  int rc;
+  while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) order_.push_back(sqlite3_column_int64(st.get(), 0));
+  if (rc != SQLITE_DONE) db_.fail("Cannot read table " + def_.name);
+  orderValid_ = true;
+  position_ = -1;
+}
+
+void Table::ensurePosition() {
+  ensureOrder();
+  if (position_ >= 0 || current_ == 0) return;
+  const auto it = std::find(order_.begin(), order_.end(), current_);
+  if (it == order_.end()) {
+    current_ = 0;
+    return;
+  }
+  position_ = static_cast<long>(it - order_.begin());
+}
+
+void Table::markMoved() {
+  rowLoaded_ = false;
+  if (state_ == State::Edit || state_ == State::Insert) state_ = State::Browse;
+}
+
+void Table::first() {
+  requireOpen();
+  if (state_ != State::Browse) post();
+  ensureOrder();
+  markMoved();
+  bof_ = true;
+  if (order_.empty()) {
+    current_ = 0;
+    position_ = -1;
+    eof_ = true;
+    return;
+  }
+  position_ = 0;
+  current_ = order_[0];
+  eof_ = false;
+}
+
+void Table::last() {
+  requireOpen();
+  if (state_ != State::Browse) post();
+  ensureOrder();
+  markMoved();
+  eof_ = true;
+  if (order_.empty()) {
+    current_ = 0;
+    position_ = -1;
+    bof_ = true;
+    return;
+  }
+  position_ = static_cast<long>(order_.size()) - 1;
+  current_ = order_.back();
+  bof_ = false;
+}
+
+void Table::next() {
+  requireOpen();
+  if (state_ != State::Browse) post();
+  ensurePosition();
+  if (position_ < 0) {
+    first();
+    return;
+  }
+  if (static_cast<size_t>(position_) + 1 < order_.size()) {
+    ++position_;
+    current_ = order_[static_cast<size_t>(position_)];
+    markMoved();
+    bof_ = false;
+    eof_ = false;
+  } else {
+    eof_ = true;
+  }
+}
+
+void Table::prior() {
+  requireOpen();
+  if (state_ != State::Browse) post();
+  ensurePosition();
+  if (position_ < 0) {
+    first();
+    return;
+  }
+  if (position_ > 0) {
+    --position_;
+    current_ = order_[static_cast<size_t>(position_)];
+    markMoved();
+    bof_ = false;
+    eof_ = false;
+  } else {
+    bof_ = true;
+  }
+}
+
+bool Table::eof() {
+  requireOpen();
+  return eof_ || current_ == 0;
+}
+
+bool Table::bof() {
+  requireOpen();
+  return bof_ || current_ == 0;
+}
+
+int Table::recordCount() {
+  requireOpen();
+  if (orderValid_) return static_cast<int>(order_.size());
+  Statement st = db_.prepare("SELECT count(*) FROM \"" + def_.name + "\"");
+  if (sqlite3_step(st.get()) != SQLITE_ROW) db_.fail("Cannot count the rows of " + def_.name);
+  return static_cast<int>(sqlite3_column_int64(st.get(), 0));
+}
+
+bool Table::isEmpty() { return recordCount() == 0; }
+
+bool Table::gotoBookmark(Bookmark b) {
+  requireOpen();
+  if (state_ != State::Browse) post();
+  Statement st = db_.prepare("SELECT 1 FROM \"" + def_.name + "\" WHERE rowid = ?");
+  sqlite3_bind_int64(st.get(), 1, b);
+  if (sqlite3_step(st.get()) != SQLITE_ROW) return false;
+  current_ = b;
+  position_ = -1;
+  markMoved();
+  bof_ = eof_ = false;
+  return true;
+}
+
+int64_t Table::currentRowId() {
+  requireOpen();
+  return current_;
+}
+
+void Table::insert() {
+  requireOpen();
+  if (state_ != State::Browse) post();
+  state_ = State::Insert;
+  row_.assign(columns_.size(), Cell{});
+  decodedCache_.assign(columns_.size(), std::nullopt);
+  changed_.assign(columns_.size(), false);
+  rowLoaded_ = true;
+}
+
+void Table::edit() {
+  requireOpen();
+  if (state_ == State::Edit || state_ == State::Insert) return;
+  if (current_ == 0) throw StoreError("Cannot edit: table " + def_.name + " has no current row");
+  loadRow();
+  std::fill(changed_.begin(), changed_.end(), false);
+  state_ = State::Edit;
+}
+
+namespace {
+
+void bindCell(sqlite3_stmt* st, int pos, const std::string& stored, bool isNull, bool isInt, int64_t i,
+              bool isBlob) {
+  if (isNull) sqlite3_bind_null(st, pos);
+  else if (isInt) sqlite3_bind_int64(st, pos, i);
+  else if (isBlob) sqlite3_bind_blob64(st, pos, stored.data(), stored.size(), SQLITE_TRANSIENT);
+  else sqlite3_bind_text64(st, pos, stored.data(), stored.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+}
+
+}  // namespace
+
+void Table::post() {
+  requireOpen();
+  if (state_ == State::Browse) return;
+  std::vector<int> cols;
+  for (size_t i = 0; i < columns_.size(); ++i)
+    if (changed_[i] && static_cast<int>(i) != keyColumn_) cols.push_back(static_cast<int>(i));
+  std::string sql;
+  if (state_ == State::Insert) {
+    if (cols.empty()) {
+      sql = "INSERT INTO \"" + def_.name + "\" DEFAULT VALUES";
+    } else {
+      std::string names, marks;
+      for (size_t k = 0; k < cols.size(); ++k) {
+        if (k) {
+          names += ", ";
+          marks += ", ";
+        }
+        names += "\"" + columns_[static_cast<size_t>(cols[k])].name + "\"";
+        marks += "?";
+      }
+      sql = "INSERT INTO \"" + def_.name + "\" (" + names + ") VALUES (" + marks + ")";
+    }
+  } else {
+    if (cols.empty()) {
+      state_ = State::Browse;
+      rowLoaded_ = false;
+      return;
+    }
+    sql = "UPDATE \"" + def_.name + "\" SET ";
+    for (size_t k = 0; k < cols.size(); ++k) {
+      if (k) sql += ", ";
+      sql += "\"" + columns_[static_cast<size_t>(cols[k])].name + "\" = ?";
+    }
+    sql += " WHERE rowid = ?";
+  }
+  Statement st = db_.prepare(sql);
+  bool indexChanged = state_ == State::Insert;
+  for (size_t k = 0; k < cols.size(); ++k) {
+    const auto i = static_cast<size_t>(cols[k]);
+    const Cell& c = row_[i];
+    const FieldType type = columns_[i].type;
+    const bool compressed = type == FieldType::Memo || type == FieldType::Blob;
+    if (util::equalsNoCase(columns_[i].name, index_.field)) indexChanged = true;
+    if (compressed && c.kind != Cell::Kind::Null) {
+      const std::string stream = util::zlibCompress(c.s);
+      bindCell(st.get(), static_cast<int>(k) + 1, stream, false, false, 0, true);
+    } else {
+      bindCell(st.get(), static_cast<int>(k) + 1, c.s, c.kind == Cell::Kind::Null, c.kind == Cell::Kind::Integer,
+               c.i, false);
+    }
+  }
+  if (state_ == State::Edit) sqlite3_bind_int64(st.get(), static_cast<int>(cols.size()) + 1, current_);
+  if (sqlite3_step(st.get()) != SQLITE_DONE)
+    db_.fail(std::string(state_ == State::Insert ? "Cannot insert a row into " : "Cannot update a row of ") +
+             def_.name);
+  if (state_ == State::Insert) {
+    current_ = sqlite3_last_insert_rowid(db_.handle());
+    orderValid_ = false;
+    position_ = -1;
+  } else if (indexChanged) {
+    orderValid_ = false;
+    position_ = -1;
+  }
+  state_ = State::Browse;
+  rowLoaded_ = false;
+  bof_ = eof_ = false;
+}
+
+void Table::cancel() {
+  requireOpen();
+  state_ = State::Browse;
+  rowLoaded_ = false;
+}
+
+void Table::deleteRow() {
+  requireOpen();
+  if (state_ == State::Insert) {
+    cancel();
+    return;
+  }
+  state_ = State::Browse;
+  if (current_ == 0) throw StoreError("Cannot delete: table " + def_.name + " has no current row");
+  ensurePosition();
+  Statement st = db_.prepare("DELETE FROM \"" + def_.name + "\" WHERE rowid = ?");
+  sqlite3_bind_int64(st.get(), 1, current_);
+  if (sqlite3_step(st.get()) != SQLITE_DONE) db_.fail("Cannot delete a row of " + def_.name);
+  rowLoaded_ = false;
+  if (position_ >= 0) order_.erase(order_.begin() + position_);
+  else orderValid_ = false;
+  ensureOrder();
+  if (order_.empty()) {
+    current_ = 0;
+    position_ = -1;
+    bof_ = eof_ = true;
+    return;
+  }
+  if (position_ < 0) position_ = 0;
+  if (static_cast<size_t>(position_) >= order_.size()) {
+    position_ = static_cast<long>(order_.size()) - 1;
+    eof_ = true;
+  } else {
+    eof_ = false;
+  }
+  current_ = order_[static_cast<size_t>(position_)];
+  bof_ = position_ == 0;
+}
+
+void Table::insertRecord(const std::vector<FieldValue>& values) {
+  insert();
+  for (size_t i = 0; i < values.size() && i < columns_.size(); ++i) {
+    const FieldValue& v = values[i];
+    const std::string& name = columns_[i].name;
+    if (v.kind == FieldValue::Kind::Absent || static_cast<int>(i) == keyColumn_) continue;
+    switch (v.kind) {
+      case FieldValue::Kind::Null: setNull(name); break;
+      case FieldValue::Kind::Integer: setInteger(name, v.i); break;
+      case FieldValue::Kind::Real: setDateTime(name, v.d); break;
+      case FieldValue::Kind::Text: setString(name, v.s); break;
+      case FieldValue::Kind::Absent: break;
+    }
+  }
+  post();
+}
+
+bool Table::findKey(const FieldValue& key) {
+  requireOpen();
+  if (state_ != State::Browse) post();
+  if (index_.field.empty()) throw StoreError("Table " + def_.name + " has no current index");
+  Statement st = db_.prepare("SELECT rowid FROM \"" + def_.name + "\" WHERE \"" + index_.field + "\" = ?" +
+                             (index_.caseInsensitive ? " COLLATE NOCASE" : "") + " ORDER BY " + orderBy() +
+                             " LIMIT 1");
+  const FieldDef* f = def_.field(index_.field);
+  const bool dateKey = f && f->type == FieldType::DateTime;
+  switch (key.kind) {
+    case FieldValue::Kind::Integer: sqlite3_bind_int64(st.get(), 1, key.i); break;
+    case FieldValue::Kind::Real: {
+      const std::string s = util::toStorageText(key.d);
+      if (dateKey) sqlite3_bind_text(st.get(), 1, s.c_str(), -1, SQLITE_TRANSIENT);
+      else sqlite3_bind_double(st.get(), 1, key.d);
+      break;
+    }
+    case FieldValue::Kind::Text: sqlite3_bind_text64(st.get(), 1, key.s.data(), key.s.size(), SQLITE_TRANSIENT, SQLITE_UTF8); break;
+    default: return false;
+  }
+  const int rc = sqlite3_step(st.get());
+  if (rc == SQLITE_DONE) return false;
+  if (rc != SQLITE_ROW) db_.fail("Cannot search table " + def_.name);
+  current_ = sqlite3_column_int64(st.get(), 0);
+  position_ = -1;
+  rowLoaded_ = false;
+  bof_ = eof_ = false;
+  return true;
+}
+
+int Table::columnIndex(std::string_view field) const {
+  for (size_t i = 0; i < columns_.size(); ++i)
+    if (util::equalsNoCase(columns_[i].name, field)) return static_cast<int>(i);
+  return -1;
+}
+
+bool Table::hasField(std::string_view field) const { return columnIndex(field) >= 0; }
+
+void Table::loadRow() {
+  if (rowLoaded_) return;
+  std::fill(decodedCache_.begin(), decodedCache_.end(), std::nullopt);
+  if (current_ == 0) throw StoreError("Table " + def_.name + " has no current row");
+  sqlite3_stmt* st = selectRow_.get();
+  sqlite3_reset(st);
+  sqlite3_bind_int64(st, 1, current_);
+  const int rc = sqlite3_step(st);
+  if (rc != SQLITE_ROW) {
+    sqlite3_reset(st);
+    if (rc == SQLITE_DONE)
+      throw StoreError("Row " + std::to_string(current_) + " of " + def_.name + " no longer exists");
+    db_.fail("Cannot read row " + std::to_string(current_) + " of " + def_.name);
+  }
+  for (size_t i = 0; i < columns_.size(); ++i) {
+    Cell& c = row_[i];
+    const int ci = static_cast<int>(i);
+    switch (sqlite3_column_type(st, ci)) {
+      case SQLITE_NULL: c.kind = Cell::Kind::Null; c.s.clear(); break;
+      case SQLITE_INTEGER: c.kind = Cell::Kind::Integer; c.i = sqlite3_column_int64(st, ci); break;
+      case SQLITE_FLOAT: c.kind = Cell::Kind::Real; c.d = sqlite3_column_double(st, ci); break;
+      case SQLITE_TEXT:
+        c.kind = Cell::Kind::Text;
+        c.s.assign(reinterpret_cast<const char*>(sqlite3_column_text(st, ci)),
+                   static_cast<size_t>(sqlite3_column_bytes(st, ci)));
+        break;
+      default: {
+        c.kind = Cell::Kind::Blob;
+        const void* p = sqlite3_column_blob(st, ci);
+        c.s.assign(p ? static_cast<const char*>(p) : "", static_cast<size_t>(sqlite3_column_bytes(st, ci)));
+      }
+    }
+  }
+  sqlite3_reset(st);
+  std::fill(changed_.begin(), changed_.end(), false);
+  rowLoaded_ = true;
+}
+
+const Table::Cell& Table::cell(std::string_view field, int& index) {
+  requireOpen();
+  index = columnIndex(field);
+  if (index < 0) throw StoreError("Field " + std::string(field) + " not found in table " + def_.name);
+  loadRow();
+  return row_[static_cast<size_t>(index)];
+}
+
+std::string Table::decoded(int index, const Cell& c) {
+  const auto i = static_cast<size_t>(index);
+  if (c.kind == Cell::Kind::Null) return std::string();
+  if (changed_[i]) return c.s;
+  if (decodedCache_[i]) return *decodedCache_[i];
+  if (c.kind != Cell::Kind::Blob) return c.s;  // written by hand as text: take it as it is
+  std::string out;
+  const Status st = util::zlibDecompress(c.s, out);
+  if (!st.ok())
+    throw StoreError("Damaged value in column " + columns_[i].name + " of row " + std::to_string(current_) +
+                     " of " + def_.name + " in blog file " + util::fileNameOf(db_.fileName()) + ": " +
+                     st.message());
+  decodedCache_[i] = out;
+  return out;
+}
+
+bool Table::isNull(std::string_view field) {
+  int i;
+  return cell(field, i).kind == Cell::Kind::Null;
+}
+
+std::string Table::asString(std::string_view field) {
+  int i;
+  const Cell& c = cell(field, i);
+  const FieldType type = columns_[static_cast<size_t>(i)].type;
+  if (c.kind == Cell::Kind::Null) return std::string();
+  if (type == FieldType::Memo || type == FieldType::Blob) return decoded(i, c);
+  if (c.kind == Cell::Kind::Integer) return std::to_string(c.i);
+  if (c.kind == Cell::Kind::Real) {
+    if (type == FieldType::DateTime) return util::formatDateTime("yyyy-mm-dd hh:nn:ss", c.d);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.15g", c.d);
+    return buf;
+  }
+  if (type == FieldType::DateTime) {
+    util::DateTime d = 0;
+    if (util::parseStorageText(c.s, d)) return util::formatDateTime("yyyy-mm-dd hh:nn:ss", d);
+  }
+  return c.s;
+}
+
+int32_t Table::asInteger(std::string_view field) {
+  int i;
+  const Cell& c = cell(field, i);
+  switch (c.kind) {
+    case Cell::Kind::Null: return 0;
+    case Cell::Kind::Integer: return static_cast<int32_t>(c.i);
+    case Cell::Kind::Real: return static_cast<int32_t>(std::trunc(c.d));
+    default: break;
+  }
+  const std::string text = asString(field);
+  int v = 0;
+  if (!util::parseInt(text, v))
+    throw StoreError("'" + util::leftChars(text, 40) + "' is not a valid integer value for field " +
+                     std::string(field) + " of " + def_.name);
+  return v;
+}
+
+util::DateTime Table::asDateTime(std::string_view field) {
+  int i;
+  const Cell& c = cell(field, i);
+  switch (c.kind) {
+    case Cell::Kind::Null: return 0;
+    case Cell::Kind::Integer: return static_cast<double>(c.i);
+    case Cell::Kind::Real: return c.d;
+    case Cell::Kind::Text: {
+      util::DateTime d = 0;
+      if (util::parseStorageText(c.s, d)) return d;
+      break;
+    }
+    default: break;
+  }
+  throw StoreError("Damaged date-time in column " + std::string(field) + " of row " + std::to_string(current_) +
+                   " of " + def_.name);
+}
+
+void Table::setCell(std::string_view field, Cell value) {
+  requireEditing(field);
+  const int i = columnIndex(field);
+  if (i < 0) throw StoreError("Field " + std::string(field) + " not found in table " + def_.name);
+  if (!rowLoaded_) loadRow();
+  row_[static_cast<size_t>(i)] = std::move(value);
+  changed_[static_cast<size_t>(i)] = true;
+  decodedCache_[static_cast<size_t>(i)].reset();
+}
+
+void Table::setString(std::string_view field, std::string_view value) {
+  const int i = columnIndex(field);
+  if (i < 0) throw StoreError("Field " + std::string(field) + " not found in table " + def_.name);
+  const Column& col = columns_[static_cast<size_t>(i)];
+  Cell c;
+  switch (col.type) {
+    case FieldType::AutoInc:
+    case FieldType::Integer: {
+      if (util::trim(value).empty()) break;  // an empty text clears the number
+      int v = 0;
+      if (!util::parseInt(value, v))
+        throw StoreError("'" + util::leftChars(value, 40) + "' is not a valid integer value for field " + col.name);
+      c.kind = Cell::Kind::Integer;
+      c.i = v;
+      break;
+    }
+    case FieldType::DateTime: {
+      if (util::trim(value).empty()) break;
+      util::DateTime d = 0;
+      if (!util::parseStorageText(value, d))
+        throw StoreError("'" + util::leftChars(value, 40) + "' is not a valid date and time for field " + col.name);
+      c.kind = Cell::Kind::Text;
+      c.s = util::toStorageText(d);
+      break;
+    }
+    case FieldType::String:
+      c.kind = Cell::Kind::Text;
+      c.s = col.size > 0 ? util::leftChars(value, static_cast<size_t>(col.size)) : std::string(value);
+      break;
+    case FieldType::Memo:
+    case FieldType::Blob:
+      if (value.empty()) break;  // an empty memo is stored as null
+      c.kind = Cell::Kind::Text;
+      c.s = std::string(value);
+      break;
+  }
+  setCell(field, std::move(c));
+}
+
+void Table::setInteger(std::string_view field, int64_t value) {
+  const int i = columnIndex(field);
+  if (i < 0) throw StoreError("Field " + std::string(field) + " not found in table " + def_.name);
+  const FieldType type = columns_[static_cast<size_t>(i)].type;
+  if (type == FieldType::Integer || type == FieldType::AutoInc) {
+    Cell c;
+    c.kind = Cell::Kind::Integer;
+    c.i = static_cast<int32_t>(value);
+    setCell(field, std::move(c));
+  } else if (type == FieldType::DateTime) {
+    setDateTime(field, static_cast<double>(value));
+  } else {
+    setString(field, std::to_string(value));
+  }
+}
+
+void Table::setDateTime(std::string_view field, util::DateTime value) {
+  const int i = columnIndex(field);
+  if (i < 0) throw StoreError("Field " + std::string(field) + " not found in table " + def_.name);
+  const FieldType type = columns_[static_cast<size_t>(i)].type;
+  if (type == FieldType::Integer) {
+    setInteger(field, static_cast<int64_t>(std::trunc(value)));
+    return;
+  }
+  Cell c;
+  c.kind = Cell::Kind::Text;
+  c.s = util::toStorageText(value);
+  setCell(field, std::move(c));
+}
+
+void Table::setNull(std::string_view field) { setCell(field, Cell{}); }
+
+std::string Table::blobBytes(std::string_view field) {
+  int i;
+  const Cell& c = cell(field, i);
+  return decoded(i, c);
+}
+
+int64_t Table::blobSize(std::string_view field) { return static_cast<int64_t>(blobBytes(field).size()); }
+
+Status Table::loadBlobFromFile(std::string_view field, const std::string& path) {
+  std::string data;
+  Status st = util::readFile(path, data);
+  if (!st.ok()) return st;
+  Cell c;
+  if (!data.empty()) {
+    c.kind = Cell::Kind::Text;
+    c.s = std::move(data);
+  }
+  setCell(field, std::move(c));
+  return Status::OK();
+}
+
+Status Table::saveBlobToFile(std::string_view field, const std::string& path) {
+  return util::writeFileAtomic(path, blobBytes(field));
+}
+
+}  // namespace tessary::store

@@ -1,0 +1,163 @@
+// A table of the blog file seen as a cursor: one current row on the current
+// index, moved by first/next/prior/last, edited in place (edit/post), appended
+// (insert/post), deleted. This is the dataset the rest of the program and the
+// grids of the desktop application share: a command acts on the current row.
+//
+// Rows are read one at a time by rowid; the ordered list of rowids for the
+// current index is built when first needed and rebuilt only after a change that
+// can move rows. Memo and blob columns hold zlib streams; they are compressed on
+// post and inflated when read. A Table belongs to one Database and must be
+// closed (or destroyed) before the database closes.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/database.h"
+#include "store/schema.h"
+#include "util/date_time.h"
+
+namespace tessary::store {
+
+// One value for insertRecord: absent leaves the column null.
+struct FieldValue {
+  enum class Kind { Absent, Null, Integer, Real, Text };
+  Kind kind = Kind::Absent;
+  int64_t i = 0;
+  double d = 0;
+  std::string s;
+
+  FieldValue() = default;
+  static FieldValue null() { FieldValue v; v.kind = Kind::Null; return v; }
+  FieldValue(int v) : kind(Kind::Integer), i(v) {}
+  FieldValue(int64_t v) : kind(Kind::Integer), i(v) {}
+  FieldValue(double v) : kind(Kind::Real), d(v) {}
+  FieldValue(std::string v) : kind(Kind::Text), s(std::move(v)) {}
+  FieldValue(const char* v) : kind(Kind::Text), s(v) {}
+};
+
+class Table {
+ public:
+  enum class State { Inactive, Browse, Edit, Insert };
+  using Bookmark = int64_t;
+
+  Table(Database& db, const TableDef& def);
+  ~Table();
+  Table(const Table&) = delete;
+  Table& operator=(const Table&) = delete;
+
+  const std::string& name() const { return def_.name; }
+  const TableDef& definition() const { return def_; }
+  Database& database() { return db_; }
+
+  // Opens on DisplayKey and goes to the first row. Raises when the table is missing.
+  void open();
+  void close();
+  bool isOpen() const { return state_ != State::Inactive; }
+  State state() const { return state_; }
+
+  // Makes an index of the table current by name; the current row stays current.
+  void setIndex(const std::string& indexName);
+  const std::string& indexName() const { return index_.name; }
+
+  void first();
+  void next();
+  void prior();
+  void last();
+  bool eof();
+  bool bof();
+  // True when the table has no rows.
+  bool isEmpty();
+  int recordCount();
+
+  Bookmark bookmark() const { return current_; }
+  // Returns false when the row no longer exists (the current row is unchanged).
+  bool gotoBookmark(Bookmark b);
+
+  // Starts a new row (posted by post()); its fields start null.
+  void insert();
+  void edit();
+  void post();
+  void cancel();
+  // Deletes the current row; the next row (or the prior, at the end) becomes current.
+  void deleteRow();
+  // Inserts and posts a whole row; values in column order, absent ones stay null.
+  void insertRecord(const std::vector<FieldValue>& values);
+
+  // Exact match on the current index's column (without case when the index is
+  // case-insensitive); the first matching row in index order becomes current.
+  bool findKey(const FieldValue& key);
+
+  bool hasField(std::string_view field) const;
+  bool isNull(std::string_view field);
+  // Null reads as empty text or 0. A date-time reads as text "yyyy-mm-dd hh:nn:ss".
+  std::string asString(std::string_view field);
+  int32_t asInteger(std::string_view field);
+  util::DateTime asDateTime(std::string_view field);
+  // REQUIRES: state Edit or Insert.
+  void setString(std::string_view field, std::string_view value);
+  void setInteger(std::string_view field, int64_t value);
+  void setDateTime(std::string_view field, util::DateTime value);
+  void setNull(std::string_view field);
+
+  // Blob and memo columns as bytes.
+  std::string blobBytes(std::string_view field);
+  int64_t blobSize(std::string_view field);
+  Status loadBlobFromFile(std::string_view field, const std::string& path);
+  Status saveBlobToFile(std::string_view field, const std::string& path);
+
+  // The rowid of the current row (the key for auto-increment tables); 0 when none.
+  int64_t currentRowId();
+
+ private:
+  struct Column {
+    std::string name;
+    FieldType type;
+    int size;
+  };
+  struct Cell {
+    enum class Kind { Null, Integer, Real, Text, Blob } kind = Kind::Null;
+    int64_t i = 0;
+    double d = 0;
+    std::string s;  // text, or the stored (compressed) bytes of memo and blob
+  };
+
+  void requireOpen() const;
+  void requireEditing(std::string_view field) const;
+  int columnIndex(std::string_view field) const;
+  void loadColumns();
+  void ensureOrder();
+  void ensurePosition();
+  void loadRow();
+  const Cell& cell(std::string_view field, int& index);
+  std::string decoded(int index, const Cell& c);
+  void markMoved();
+  std::string orderBy() const;
+  void setCell(std::string_view field, Cell value);
+
+  Database& db_;
+  const TableDef& def_;
+  IndexDef index_;
+  std::vector<Column> columns_;
+  int keyColumn_ = -1;  // the auto-increment column, if any
+  State state_ = State::Inactive;
+  int listener_ = 0;
+
+  std::vector<int64_t> order_;  // rowids in index order
+  bool orderValid_ = false;
+  int64_t current_ = 0;         // rowid of the current row, 0 when none
+  long position_ = -1;          // index into order_, -1 when not known
+  bool bof_ = true, eof_ = true;
+
+  bool rowLoaded_ = false;
+  std::vector<Cell> row_;
+  std::vector<std::optional<std::string>> decodedCache_;
+  std::vector<bool> changed_;
+
+  Statement selectRow_;
+};
+
+}  // namespace tessary::store

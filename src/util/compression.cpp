@@ -1,0 +1,57 @@
+#include "util/compression.h"
+
+#include <zlib.h>
+
+#include <stdexcept>
+
+namespace tessary::util {
+
+std::string zlibCompress(std::string_view bytes) {
+  uLongf bound = compressBound(static_cast<uLong>(bytes.size()));
+  std::string out;
+  out.resize(bound);
+  const int rc = compress2(reinterpret_cast<Bytef*>(out.data()), &bound,
+                           reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uLong>(bytes.size()), 9);
+  if (rc != Z_OK) throw std::runtime_error("zlib compression failed");
+  out.resize(bound);
+  return out;
+}
+
+Status zlibDecompress(std::string_view stream, std::string& out, uint64_t maxBytes) {
+  z_stream zs{};
+  if (inflateInit(&zs) != Z_OK) return Status::Error("zlib initialisation failed");
+  std::string result;
+  result.resize(stream.size() * 4 + 64 < maxBytes ? stream.size() * 4 + 64 : static_cast<size_t>(maxBytes));
+  zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(stream.data()));
+  zs.avail_in = static_cast<uInt>(stream.size());
+  size_t produced = 0;
+  int rc = Z_OK;
+  for (;;) {
+    if (produced == result.size()) {
+      if (result.size() >= maxBytes) {
+        inflateEnd(&zs);
+        return Status::Error("compressed value too large");
+      }
+      size_t grow = result.size() * 2;
+      if (grow > maxBytes) grow = static_cast<size_t>(maxBytes);
+      result.resize(grow);
+    }
+    zs.next_out = reinterpret_cast<Bytef*>(result.data() + produced);
+    zs.avail_out = static_cast<uInt>(result.size() - produced);
+    rc = inflate(&zs, Z_NO_FLUSH);
+    produced = result.size() - zs.avail_out;
+    if (rc == Z_STREAM_END) break;
+    if (rc != Z_OK && !(rc == Z_BUF_ERROR && zs.avail_out == 0)) {
+      inflateEnd(&zs);
+      return Status::Error("damaged compressed value");
+    }
+  }
+  const bool trailing = zs.avail_in != 0;
+  inflateEnd(&zs);
+  if (trailing) return Status::Error("damaged compressed value");
+  result.resize(produced);
+  out.swap(result);
+  return Status::OK();
+}
+
+}  // namespace tessary::util

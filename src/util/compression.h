@@ -1,0 +1,18 @@
+// zlib streams (RFC 1950) for the memo and blob columns of a blog file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "util/status.h"
+
+namespace tessary::util {
+
+// Compresses at level 9.
+std::string zlibCompress(std::string_view bytes);
+// Inflates a zlib stream. Fails on a damaged stream, trailing garbage, or output
+// beyond maxBytes (a blog file cannot make us allocate without bound).
+Status zlibDecompress(std::string_view stream, std::string& out, uint64_t maxBytes = uint64_t{1} << 31);
+
+}  // namespace tessary::util
