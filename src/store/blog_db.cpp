@@ -219,6 +219,17 @@ void BlogDb::restructureBlog(const std::vector<FieldDef>& fields) {
   t.open();
 }
 
+// Files before version 81 kept the custom tags in OptionValue. A row whose
+// OptionMemo is still null gives its OptionValue; a row already moved keeps its
+// memo (the first ladder step saves the options before the custom tags are
+// moved, and would otherwise replace them by empty texts).
+void BlogDb::rescueOldCustomTags() {
+  Table& t = tblOptions();
+  for (int n = 1; n <= 10; ++n)
+    if (t.findKey(FieldValue(610 + n)) && t.isNull("OptionMemo"))
+      options_.CustomTag[static_cast<size_t>(n - 1)] = t.asString("OptionValue");
+}
+
 void BlogDb::upgrade() {
   const int v = fileVersion();
   if (v == kCurrentFileVersion) return;
@@ -236,6 +247,7 @@ void BlogDb::upgrade() {
       }
     }
     LoadOptions();
+    rescueOldCustomTags();
     SaveOptions();
   }
   if (v < 78) {
@@ -254,9 +266,7 @@ void BlogDb::upgrade() {
   if (v < 81) {
     LoadOptions();
     options_.ArchiveByCategory = 3;
-    Table& t = tblOptions();
-    for (int n = 1; n <= 10; ++n)
-      if (t.findKey(FieldValue(610 + n))) options_.CustomTag[static_cast<size_t>(n - 1)] = t.asString("OptionValue");
+    rescueOldCustomTags();
     SaveOptions();
     recreateTable(categoryTableDef(), tblCategory());
   }

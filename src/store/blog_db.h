@@ -67,6 +67,7 @@ class BlogDb {
   void writeVersionRow();
   void insertSampleEntry(int32_t type, const char* title, const char* text, const char* pageName);
   void upgrade();
+  void rescueOldCustomTags();
   void restructureBlog(const std::vector<FieldDef>& fields);
   void recreateTable(const TableDef& def, Table& table);
 

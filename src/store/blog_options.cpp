@@ -27,9 +27,8 @@ OptionDef integer(int key, const char* name, int32_t R::*field, int32_t def) {
   return d;
 }
 OptionDef customTag(int n) {
-  static const char* kNames[10] = {"Custom Tag 1", "Custom Tag 2", "Custom Tag 3", "Custom Tag 4",
-                                   "Custom Tag 5", "Custom Tag 6", "Custom Tag 7", "Custom Tag 8",
-                                   "Custom Tag 9", "Custom Tag 10"};
+  static const char* kNames[10] = {"Custom Tag 1", "Custom Tag 2", "Custom Tag 3", "Custom Tag 4", "Custom Tag 5",
+                                   "Custom Tag 6", "Custom Tag 7", "Custom Tag 8", "Custom Tag 9", "Custom Tag 10"};
   OptionDef d{610 + n, kNames[n - 1], OptionKind::Memo};
   d.customTag = n;
   return d;
@@ -168,41 +167,55 @@ std::string displayValue(const BlogOptionsRec& rec, const OptionDef& def) {
   switch (def.key) {
     case 103:
     case 191:
-    case 411: return std::to_string(v);
-    case 104: return pick(v, {"Create Monthly Pages", "Create Weekly Pages (Monday to Sunday)", "Create Daily Pages"});
+    case 411:
+      return std::to_string(v);
+    case 104:
+      return pick(v, {"Create Monthly Pages", "Create Weekly Pages (Monday to Sunday)", "Create Daily Pages"});
     case 114:
       return pick(v, {"Create Category Pages for Entries and Articles", "Create Category Pages for Articles only",
                       "Create Category Pages for Entries only", "Ignore all Categories"});
     case 106:
-      return pick(v, {"Month day, year hh:mm (24 hours)", "Month day, year hh:mm am/pm (12 hours)",
-                      "Month day, year", "YYYY-MM-DD HH:MM (24 hours)", "YYYY-MM-DD", "DD-MM-YYYY",
-                      "DD-MM-YYYY HH:MM (24 hours)", "DD-MM-YYYY hh:mm am/pm (12 hours)"});
-    case 201: return pick(v, {"I will enter my own HTML code.", "Tessary will try to format each entry."});
-    case 202: return pick(v, {".html", ".htm"});
-    case 265: return pick(v, {"Do not include in NavBar.", "Include in NavBar"});
-    case 266: return pick(v, {"None.", "Grouped by Month."});
+      return pick(v, {"Month day, year hh:mm (24 hours)", "Month day, year hh:mm am/pm (12 hours)", "Month day, year",
+                      "YYYY-MM-DD HH:MM (24 hours)", "YYYY-MM-DD", "DD-MM-YYYY", "DD-MM-YYYY HH:MM (24 hours)",
+                      "DD-MM-YYYY hh:mm am/pm (12 hours)"});
+    case 201:
+      return pick(v, {"I will enter my own HTML code.", "Tessary will try to format each entry."});
+    case 202:
+      return pick(v, {".html", ".htm"});
+    case 265:
+      return pick(v, {"Do not include in NavBar.", "Include in NavBar"});
+    case 266:
+      return pick(v, {"None.", "Grouped by Month."});
     case 245:
     case 249:
     case 256:
     case 267:
     case 274:
     case 275:
-    case 507: return pick(v, {"No", "Yes"});
+    case 507:
+      return pick(v, {"No", "Yes"});
     case 268:
-    case 276: return pick(v, {"Line <BR>", "Paragraph <P>", "Unnumber List <UL>", "Numbered List <OL>"});
+    case 276:
+      return pick(v, {"Line <BR>", "Paragraph <P>", "Unnumber List <UL>", "Numbered List <OL>"});
     case 410:
       return pick(v, {"Show Full Entry (including HTML formatting)", "Show Teaser only (no HTML formatting)"});
-    case 412: return pick(v, {"Create RSS 0.91 feed", "Do not create RSS 0.91 feed"});
-    case 506: return v == 0 ? "Off" : v == 1 ? "On" : std::to_string(v);
-    case 511: return pick(v, {"Publish using FTP", "Publish using File Copy"});
-    default: return std::string();
+    case 412:
+      return pick(v, {"Create RSS 0.91 feed", "Do not create RSS 0.91 feed"});
+    case 506:
+      return v == 0 ? "Off" : v == 1 ? "On" : std::to_string(v);
+    case 511:
+      return pick(v, {"Publish using FTP", "Publish using File Copy"});
+    default:
+      return std::string();
   }
 }
 
 void SetDefaultOptions(BlogOptionsRec& rec, const std::string& programFolder) {
   for (const auto& d : optionDefs()) {
-    if (d.kind == OptionKind::Integer) rec.*(d.integer) = d.intDefault;
-    else optionTextRef(rec, d) = d.textDefault;
+    if (d.kind == OptionKind::Integer)
+      rec.*(d.integer) = d.intDefault;
+    else
+      optionTextRef(rec, d) = d.textDefault;
   }
   rec.BackupLocation = programFolder;
 }
@@ -214,9 +227,15 @@ void LoadOptions(Table& t, BlogOptionsRec& rec, const std::string& programFolder
   while (!t.eof()) {
     if (const OptionDef* d = optionDef(t.asInteger("OptionKey"))) {
       switch (d->kind) {
-        case OptionKind::Text: optionTextRef(rec, *d) = t.asString("OptionValue"); break;
-        case OptionKind::Integer: rec.*(d->integer) = t.asInteger("OptionInteger"); break;
-        case OptionKind::Memo: optionTextRef(rec, *d) = t.asString("OptionMemo"); break;
+        case OptionKind::Text:
+          optionTextRef(rec, *d) = t.asString("OptionValue");
+          break;
+        case OptionKind::Integer:
+          rec.*(d->integer) = t.asInteger("OptionInteger");
+          break;
+        case OptionKind::Memo:
+          optionTextRef(rec, *d) = t.asString("OptionMemo");
+          break;
       }
     }
     t.next();
@@ -227,24 +246,31 @@ void LoadOptions(Table& t, BlogOptionsRec& rec, const std::string& programFolder
 void SaveOptions(Table& t, const BlogOptionsRec& rec) {
   // All 72 rows or none: a failure half-way must not leave an option without its row.
   Transaction tx(t.database());
-  for (const int key : saveOrder()) {
-    const OptionDef& d = *optionDef(key);
-    if (t.findKey(FieldValue(key))) t.deleteRow();
-    t.insert();
-    t.setInteger("OptionKey", key);
-    t.setString("OptionName", d.name);
-    switch (d.kind) {
-      case OptionKind::Text: t.setString("OptionValue", optionText(rec, d)); break;
-      case OptionKind::Integer:
-        t.setString("OptionValue", displayValue(rec, d));
-        t.setInteger("OptionInteger", rec.*(d.integer));
-        break;
-      case OptionKind::Memo:
-        t.setString("OptionValue", displayValue(rec, d));
-        t.setString("OptionMemo", optionText(rec, d));
-        break;
+  try {
+    for (const int key : saveOrder()) {
+      const OptionDef& d = *optionDef(key);
+      while (t.findKey(FieldValue(key))) t.deleteRow();
+      t.insert();
+      t.setInteger("OptionKey", key);
+      t.setString("OptionName", d.name);
+      switch (d.kind) {
+        case OptionKind::Text:
+          t.setString("OptionValue", optionText(rec, d));
+          break;
+        case OptionKind::Integer:
+          t.setString("OptionValue", displayValue(rec, d));
+          t.setInteger("OptionInteger", rec.*(d.integer));
+          break;
+        case OptionKind::Memo:
+          t.setString("OptionValue", displayValue(rec, d));
+          t.setString("OptionMemo", optionText(rec, d));
+          break;
+      }
+      t.post();
     }
-    t.post();
+  } catch (...) {
+    t.cancel();
+    throw;
   }
   tx.commit();
 }

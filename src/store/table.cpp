@@ -267,12 +267,15 @@ void Table::edit() {
 
 namespace {
 
-void bindCell(sqlite3_stmt* st, int pos, const std::string& stored, bool isNull, bool isInt, int64_t i,
-              bool isBlob) {
-  if (isNull) sqlite3_bind_null(st, pos);
-  else if (isInt) sqlite3_bind_int64(st, pos, i);
-  else if (isBlob) sqlite3_bind_blob64(st, pos, stored.data(), stored.size(), SQLITE_TRANSIENT);
-  else sqlite3_bind_text64(st, pos, stored.data(), stored.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+void bindCell(sqlite3_stmt* st, int pos, const std::string& stored, bool isNull, bool isInt, int64_t i, bool isBlob) {
+  if (isNull)
+    sqlite3_bind_null(st, pos);
+  else if (isInt)
+    sqlite3_bind_int64(st, pos, i);
+  else if (isBlob)
+    sqlite3_bind_blob64(st, pos, stored.data(), stored.size(), SQLITE_TRANSIENT);
+  else
+    sqlite3_bind_text64(st, pos, stored.data(), stored.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
 }
 
 }  // namespace
@@ -324,8 +327,8 @@ void Table::post() {
       const std::string stream = util::zlibCompress(c.s);
       bindCell(st.get(), static_cast<int>(k) + 1, stream, false, false, 0, true);
     } else {
-      bindCell(st.get(), static_cast<int>(k) + 1, c.s, c.kind == Cell::Kind::Null, c.kind == Cell::Kind::Integer,
-               c.i, false);
+      bindCell(st.get(), static_cast<int>(k) + 1, c.s, c.kind == Cell::Kind::Null, c.kind == Cell::Kind::Integer, c.i,
+               false);
     }
   }
   if (state_ == State::Edit) sqlite3_bind_int64(st.get(), static_cast<int>(cols.size()) + 1, current_);
@@ -364,8 +367,10 @@ void Table::deleteRow() {
   sqlite3_bind_int64(st.get(), 1, current_);
   if (sqlite3_step(st.get()) != SQLITE_DONE) db_.fail("Cannot delete a row of " + def_.name);
   rowLoaded_ = false;
-  if (position_ >= 0) order_.erase(order_.begin() + position_);
-  else orderValid_ = false;
+  if (position_ >= 0)
+    order_.erase(order_.begin() + position_);
+  else
+    orderValid_ = false;
   ensureOrder();
   if (order_.empty()) {
     current_ = 0;
@@ -386,19 +391,34 @@ void Table::deleteRow() {
 
 void Table::insertRecord(const std::vector<FieldValue>& values) {
   insert();
-  for (size_t i = 0; i < values.size() && i < columns_.size(); ++i) {
-    const FieldValue& v = values[i];
-    const std::string& name = columns_[i].name;
-    if (v.kind == FieldValue::Kind::Absent || static_cast<int>(i) == keyColumn_) continue;
-    switch (v.kind) {
-      case FieldValue::Kind::Null: setNull(name); break;
-      case FieldValue::Kind::Integer: setInteger(name, v.i); break;
-      case FieldValue::Kind::Real: setDateTime(name, v.d); break;
-      case FieldValue::Kind::Text: setString(name, v.s); break;
-      case FieldValue::Kind::Absent: break;
+  try {
+    for (size_t i = 0; i < values.size() && i < columns_.size(); ++i) {
+      const FieldValue& v = values[i];
+      const std::string& name = columns_[i].name;
+      if (v.kind == FieldValue::Kind::Absent || static_cast<int>(i) == keyColumn_) continue;
+      switch (v.kind) {
+        case FieldValue::Kind::Null:
+          setNull(name);
+          break;
+        case FieldValue::Kind::Integer:
+          setInteger(name, v.i);
+          break;
+        case FieldValue::Kind::Real:
+          setDateTime(name, v.d);
+          break;
+        case FieldValue::Kind::Text:
+          setString(name, v.s);
+          break;
+        case FieldValue::Kind::Absent:
+          break;
+      }
     }
+    post();
+  } catch (...) {
+    // A whole row or nothing: a refused row does not stay pending.
+    cancel();
+    throw;
   }
-  post();
 }
 
 bool Table::findKey(const FieldValue& key) {
@@ -406,20 +426,26 @@ bool Table::findKey(const FieldValue& key) {
   if (state_ != State::Browse) post();
   if (index_.field.empty()) throw StoreError("Table " + def_.name + " has no current index");
   Statement st = db_.prepare("SELECT rowid FROM \"" + def_.name + "\" WHERE \"" + index_.field + "\" = ?" +
-                             (index_.caseInsensitive ? " COLLATE NOCASE" : "") + " ORDER BY " + orderBy() +
-                             " LIMIT 1");
+                             (index_.caseInsensitive ? " COLLATE NOCASE" : "") + " ORDER BY " + orderBy() + " LIMIT 1");
   const FieldDef* f = def_.field(index_.field);
   const bool dateKey = f && f->type == FieldType::DateTime;
   switch (key.kind) {
-    case FieldValue::Kind::Integer: sqlite3_bind_int64(st.get(), 1, key.i); break;
+    case FieldValue::Kind::Integer:
+      sqlite3_bind_int64(st.get(), 1, key.i);
+      break;
     case FieldValue::Kind::Real: {
       const std::string s = util::toStorageText(key.d);
-      if (dateKey) sqlite3_bind_text(st.get(), 1, s.c_str(), -1, SQLITE_TRANSIENT);
-      else sqlite3_bind_double(st.get(), 1, key.d);
+      if (dateKey)
+        sqlite3_bind_text(st.get(), 1, s.c_str(), -1, SQLITE_TRANSIENT);
+      else
+        sqlite3_bind_double(st.get(), 1, key.d);
       break;
     }
-    case FieldValue::Kind::Text: sqlite3_bind_text64(st.get(), 1, key.s.data(), key.s.size(), SQLITE_TRANSIENT, SQLITE_UTF8); break;
-    default: return false;
+    case FieldValue::Kind::Text:
+      sqlite3_bind_text64(st.get(), 1, key.s.data(), key.s.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+      break;
+    default:
+      return false;
   }
   const int rc = sqlite3_step(st.get());
   if (rc == SQLITE_DONE) return false;
@@ -457,9 +483,18 @@ void Table::loadRow() {
     Cell& c = row_[i];
     const int ci = static_cast<int>(i);
     switch (sqlite3_column_type(st, ci)) {
-      case SQLITE_NULL: c.kind = Cell::Kind::Null; c.s.clear(); break;
-      case SQLITE_INTEGER: c.kind = Cell::Kind::Integer; c.i = sqlite3_column_int64(st, ci); break;
-      case SQLITE_FLOAT: c.kind = Cell::Kind::Real; c.d = sqlite3_column_double(st, ci); break;
+      case SQLITE_NULL:
+        c.kind = Cell::Kind::Null;
+        c.s.clear();
+        break;
+      case SQLITE_INTEGER:
+        c.kind = Cell::Kind::Integer;
+        c.i = sqlite3_column_int64(st, ci);
+        break;
+      case SQLITE_FLOAT:
+        c.kind = Cell::Kind::Real;
+        c.d = sqlite3_column_double(st, ci);
+        break;
       case SQLITE_TEXT:
         c.kind = Cell::Kind::Text;
         c.s.assign(reinterpret_cast<const char*>(sqlite3_column_text(st, ci)),
@@ -494,9 +529,8 @@ std::string Table::decoded(int index, const Cell& c) {
   std::string out;
   const Status st = util::zlibDecompress(c.s, out);
   if (!st.ok())
-    throw StoreError("Damaged value in column " + columns_[i].name + " of row " + std::to_string(current_) +
-                     " of " + def_.name + " in blog file " + util::fileNameOf(db_.fileName()) + ": " +
-                     st.message());
+    throw StoreError("Damaged value in column " + columns_[i].name + " of row " + std::to_string(current_) + " of " +
+                     def_.name + " in blog file " + util::fileNameOf(db_.fileName()) + ": " + st.message());
   decodedCache_[i] = out;
   return out;
 }
@@ -530,10 +564,14 @@ int32_t Table::asInteger(std::string_view field) {
   int i;
   const Cell& c = cell(field, i);
   switch (c.kind) {
-    case Cell::Kind::Null: return 0;
-    case Cell::Kind::Integer: return static_cast<int32_t>(c.i);
-    case Cell::Kind::Real: return static_cast<int32_t>(std::trunc(c.d));
-    default: break;
+    case Cell::Kind::Null:
+      return 0;
+    case Cell::Kind::Integer:
+      return static_cast<int32_t>(c.i);
+    case Cell::Kind::Real:
+      return static_cast<int32_t>(std::trunc(c.d));
+    default:
+      break;
   }
   const std::string text = asString(field);
   int v = 0;
@@ -547,15 +585,19 @@ util::DateTime Table::asDateTime(std::string_view field) {
   int i;
   const Cell& c = cell(field, i);
   switch (c.kind) {
-    case Cell::Kind::Null: return 0;
-    case Cell::Kind::Integer: return static_cast<double>(c.i);
-    case Cell::Kind::Real: return c.d;
+    case Cell::Kind::Null:
+      return 0;
+    case Cell::Kind::Integer:
+      return static_cast<double>(c.i);
+    case Cell::Kind::Real:
+      return c.d;
     case Cell::Kind::Text: {
       util::DateTime d = 0;
       if (util::parseStorageText(c.s, d)) return d;
       break;
     }
-    default: break;
+    default:
+      break;
   }
   throw StoreError("Damaged date-time in column " + std::string(field) + " of row " + std::to_string(current_) +
                    " of " + def_.name);
