@@ -24,6 +24,31 @@ Table::Table(Database& db, const TableDef& def) : db_(db), def_(def) {
 Table::~Table() {
   db_.removeChangeListener(listener_);
   selectRow_ = Statement();
+  statements_.clear();
+}
+
+namespace {
+// Resets a cached statement when its use ends, also on the way out of an exception.
+class CachedUse {
+ public:
+  explicit CachedUse(sqlite3_stmt* st) : st_(st) {}
+  ~CachedUse() {
+    sqlite3_reset(st_);
+    sqlite3_clear_bindings(st_);
+  }
+  sqlite3_stmt* get() const { return st_; }
+  CachedUse(const CachedUse&) = delete;
+  CachedUse& operator=(const CachedUse&) = delete;
+
+ private:
+  sqlite3_stmt* st_;
+};
+}  // namespace
+
+sqlite3_stmt* Table::cached(const std::string& sql) {
+  auto it = statements_.find(sql);
+  if (it == statements_.end()) it = statements_.emplace(sql, db_.prepare(sql)).first;
+  return it->second.get();
 }
 
 void Table::requireOpen() const {
@@ -67,6 +92,7 @@ void Table::loadColumns() {
   }
   sql += " FROM \"" + def_.name + "\" WHERE rowid = ?";
   selectRow_ = db_.prepare(sql);
+  statements_.clear();
   row_.assign(columns_.size(), Cell{});
   decodedCache_.assign(columns_.size(), std::nullopt);
   changed_.assign(columns_.size(), false);
@@ -85,6 +111,7 @@ void Table::open() {
 
 void Table::close() {
   selectRow_ = Statement();
+  statements_.clear();
   state_ = State::Inactive;
   order_.clear();
   orderValid_ = false;
@@ -221,7 +248,7 @@ bool Table::bof() {
 int Table::recordCount() {
   requireOpen();
   if (orderValid_) return static_cast<int>(order_.size());
-  Statement st = db_.prepare("SELECT count(*) FROM \"" + def_.name + "\"");
+  CachedUse st(cached("SELECT count(*) FROM \"" + def_.name + "\""));
   if (sqlite3_step(st.get()) != SQLITE_ROW) db_.fail("Cannot count the rows of " + def_.name);
   return static_cast<int>(sqlite3_column_int64(st.get(), 0));
 }
@@ -231,7 +258,7 @@ bool Table::isEmpty() { return recordCount() == 0; }
 bool Table::gotoBookmark(Bookmark b) {
   requireOpen();
   if (state_ != State::Browse) post();
-  Statement st = db_.prepare("SELECT 1 FROM \"" + def_.name + "\" WHERE rowid = ?");
+  CachedUse st(cached("SELECT 1 FROM \"" + def_.name + "\" WHERE rowid = ?"));
   sqlite3_bind_int64(st.get(), 1, b);
   if (sqlite3_step(st.get()) != SQLITE_ROW) return false;
   current_ = b;
@@ -315,7 +342,7 @@ void Table::post() {
     }
     sql += " WHERE rowid = ?";
   }
-  Statement st = db_.prepare(sql);
+  CachedUse st(cached(sql));
   bool indexChanged = state_ == State::Insert;
   for (size_t k = 0; k < cols.size(); ++k) {
     const auto i = static_cast<size_t>(cols[k]);
@@ -363,7 +390,7 @@ void Table::deleteRow() {
   state_ = State::Browse;
   if (current_ == 0) throw StoreError("Cannot delete: table " + def_.name + " has no current row");
   ensurePosition();
-  Statement st = db_.prepare("DELETE FROM \"" + def_.name + "\" WHERE rowid = ?");
+  CachedUse st(cached("DELETE FROM \"" + def_.name + "\" WHERE rowid = ?"));
   sqlite3_bind_int64(st.get(), 1, current_);
   if (sqlite3_step(st.get()) != SQLITE_DONE) db_.fail("Cannot delete a row of " + def_.name);
   rowLoaded_ = false;
@@ -425,8 +452,8 @@ bool Table::findKey(const FieldValue& key) {
   requireOpen();
   if (state_ != State::Browse) post();
   if (index_.field.empty()) throw StoreError("Table " + def_.name + " has no current index");
-  Statement st = db_.prepare("SELECT rowid FROM \"" + def_.name + "\" WHERE \"" + index_.field + "\" = ?" +
-                             (index_.caseInsensitive ? " COLLATE NOCASE" : "") + " ORDER BY " + orderBy() + " LIMIT 1");
+  CachedUse st(cached("SELECT rowid FROM \"" + def_.name + "\" WHERE \"" + index_.field + "\" = ?" +
+                             (index_.caseInsensitive ? " COLLATE NOCASE" : "") + " ORDER BY " + orderBy() + " LIMIT 1"));
   const FieldDef* f = def_.field(index_.field);
   const bool dateKey = f && f->type == FieldType::DateTime;
   switch (key.kind) {

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "store/database.h"
@@ -137,6 +138,7 @@ class Table {
   void markMoved();
   std::string orderBy() const;
   void setCell(std::string_view field, Cell value);
+  sqlite3_stmt* cached(const std::string& sql);
 
   Database& db_;
   const TableDef& def_;
@@ -158,6 +160,8 @@ class Table {
   std::vector<bool> changed_;
 
   Statement selectRow_;
+  // Prepared statements by their SQL, kept while the table is open.
+  std::unordered_map<std::string, Statement> statements_;
 };
 
 }  // namespace tessary::store
