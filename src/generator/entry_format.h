@@ -1,0 +1,36 @@
+// The values an entry shows on a page: its text formatted from plain line
+// breaks into HTML (AutoFormat), the plain-text start of a text for lists and
+// feeds (CutTeaser), its date in the owner's chosen format, and its permalink.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "generator/site_naming.h"
+#include "store/blog_rec.h"
+#include "util/date_time.h"
+
+namespace tessary::generator {
+
+// With option 201 `HTML Formatting` 1: every CR LF CR LF becomes "<P>", then
+// every remaining CR LF "<BR>"; otherwise the text unchanged.
+std::string AutoFormat(std::string_view text, int32_t htmlFormatting);
+
+// The plain-text start of a text: tags dropped, cut at the first blank after
+// 256 characters, "..." appended to a long result.
+std::string CutTeaser(std::string_view text);
+
+// The two date texts of an entry for option 106 `Entry Date Format`.
+struct EntryDates {
+  std::string date;   // EntryDate
+  std::string words;  // EntryDateWords
+};
+EntryDates formatEntryDates(util::DateTime value, int32_t entryDateFormat);
+
+// The permalink of an entry: an article's own page, otherwise its archive page
+// in the mode of option 104 followed by "#e" + BlogKey.
+std::string EntryPermalinkHref(const SiteNames& names, ArchiveMode mode, const store::BlogRec& rec,
+                               const PeriodKeys& keys);
+
+}  // namespace tessary::generator

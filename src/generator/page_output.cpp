@@ -1,0 +1,338 @@
+#include "generator/page_output.h"
+
+#include <sqlite3.h>
+
+#include <vector>
+
+#include "store/schema.h"
+#include "util/crc32.h"
+#include "util/files.h"
+#include "util/text.h"
+
+namespace tessary::generator {
+
+namespace {
+
+// Tracking writes are committed in batches of this many rows: a run over
+// thousands of files pays a handful of disk syncs, not one per row.
+constexpr int kRowsPerCommit = 1000;
+
+int32_t columnInt(sqlite3_stmt* st, int col) {
+  return sqlite3_column_type(st, col) == SQLITE_NULL ? 0 : static_cast<int32_t>(sqlite3_column_int64(st, col));
+}
+
+std::string columnText(sqlite3_stmt* st, int col) {
+  const unsigned char* p = sqlite3_column_text(st, col);
+  if (!p) return {};
+  return std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(sqlite3_column_bytes(st, col)));
+}
+
+void bindText(sqlite3_stmt* st, int pos, const std::string& s) {
+  sqlite3_bind_text64(st, pos, s.data(), s.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+}
+
+void stepDone(store::Database& db, sqlite3_stmt* st, const std::string& what) {
+  const int rc = sqlite3_step(st);
+  sqlite3_reset(st);
+  if (rc != SQLITE_DONE) db.fail(what);
+}
+
+// Runs a walk over tblPages as one transaction that is committed on every exit
+// path: rows already changed stay changed even when the walk stops early.
+class CommitGuard {
+ public:
+  explicit CommitGuard(store::Database& db) : db_(db) { db_.begin(); }
+  ~CommitGuard() {
+    try {
+      db_.commit();
+    } catch (...) {
+    }
+    db_.notifyDataChanged(store::tables::kPages);
+  }
+  CommitGuard(const CommitGuard&) = delete;
+  CommitGuard& operator=(const CommitGuard&) = delete;
+
+ private:
+  store::Database& db_;
+};
+
+}  // namespace
+
+PageOutput::PageOutput(store::BlogDb& blog, ProgressLog& log, std::string outputFolder)
+    : blog_(blog), log_(log), outputFolder_(std::move(outputFolder)) {}
+
+PageOutput::~PageOutput() {
+  try {
+    commit();
+  } catch (...) {
+  }
+}
+
+bool PageOutput::isWritableName(std::string_view name) {
+  return util::isBareFileName(name) && util::charCount(name) <= kMaxPageKeyChars;
+}
+
+void PageOutput::load() {
+  if (loaded_) return;
+  rows_.clear();
+  store::Database& db = blog_.database();
+  store::Statement st =
+      db.prepare("SELECT PageKey, PageCRCExisting, PageCRCNew, PageCRCLocal FROM tblPages ORDER BY PageKey");
+  int rc;
+  while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+    PageRow row{columnInt(st.get(), 1), columnInt(st.get(), 2), columnInt(st.get(), 3)};
+    rows_.emplace(columnText(st.get(), 0), row);
+  }
+  if (rc != SQLITE_DONE) db.fail("Cannot read table tblPages");
+  loaded_ = true;
+}
+
+const std::map<std::string, PageRow>& PageOutput::rows() {
+  load();
+  return rows_;
+}
+
+void PageOutput::touched() {
+  if (!inTransaction_) {
+    blog_.database().begin();
+    inTransaction_ = true;
+  }
+  if (++pendingWrites_ >= kRowsPerCommit) commit();
+}
+
+void PageOutput::commit() {
+  if (!inTransaction_) return;
+  inTransaction_ = false;
+  pendingWrites_ = 0;
+  blog_.database().commit();
+  blog_.database().notifyDataChanged(store::tables::kPages);
+}
+
+void PageOutput::ResetNewChecksums() {
+  load();
+  touched();
+  blog_.database().exec("UPDATE tblPages SET PageCRCNew = 0 WHERE PageCRCNew IS NOT 0");
+  for (auto& [key, row] : rows_) row.fresh = 0;
+  commit();
+}
+
+void PageOutput::storeRow(const std::string& name, const PageRow& row, bool isNew) {
+  touched();
+  store::Database& db = blog_.database();
+  if (isNew) {
+    if (!insert_)
+      insert_ = db.prepare(
+          "INSERT INTO tblPages (PageKey, PageCRCExisting, PageCRCNew, PageCRCLocal) VALUES (?, ?, ?, ?)");
+    sqlite3_stmt* st = insert_.get();
+    bindText(st, 1, name);
+    sqlite3_bind_int(st, 2, row.existing);
+    sqlite3_bind_int(st, 3, row.fresh);
+    sqlite3_bind_int(st, 4, row.local);
+    stepDone(db, st, "Cannot insert a row into tblPages");
+  } else {
+    if (!update_)
+      update_ =
+          db.prepare("UPDATE tblPages SET PageCRCExisting = ?, PageCRCNew = ?, PageCRCLocal = ? WHERE PageKey = ?");
+    sqlite3_stmt* st = update_.get();
+    sqlite3_bind_int(st, 1, row.existing);
+    sqlite3_bind_int(st, 2, row.fresh);
+    sqlite3_bind_int(st, 3, row.local);
+    bindText(st, 4, name);
+    stepDone(db, st, "Cannot update a row of tblPages");
+  }
+}
+
+bool PageOutput::localCopyCurrent(const std::string& name, int64_t size) const {
+  const int64_t actual = util::fileSize(outputFolder_ + name);
+  if (actual < 0) return false;
+  return size < 0 || actual == size;
+}
+
+bool PageOutput::refuse(const std::string& name, std::string_view source) {
+  if (isWritableName(name)) return false;
+  std::string line = "*** Error: ";
+  if (!source.empty()) line += std::string(source) + ": ";
+  line += "\"" + name + "\"";
+  line += util::isBareFileName(name) ? " is longer than 120 characters" : " is not a plain file name";
+  line += "; nothing was written ***";
+  log_.AppendColouredLine(colours::kRed, line);
+  return true;
+}
+
+bool PageOutput::track(const std::string& name, int32_t crc, int64_t size, int32_t& counter, Reporting reporting,
+                       const std::function<bool()>& write, const std::function<void()>& onFirstFailure) {
+  load();
+  bool ok = true;
+  auto attempt = [&](PageRow& row) {
+    // The local checksum is recorded only once the file is complete.
+    if (write()) {
+      row.local = crc;
+      return true;
+    }
+    return false;
+  };
+  auto it = rows_.find(name);
+  if (it != rows_.end()) {
+    PageRow& row = it->second;
+    row.fresh = crc;
+    if (crc != row.existing) {
+      log_.AppendLine("... " + name + " has changes.");
+      ++counter;
+      ok = attempt(row);
+    }
+    storeRow(name, row, false);
+  } else {
+    log_.AppendLine("..." + name + " is new.");
+    ++counter;
+    it = rows_.emplace(name, PageRow{0, crc, 0}).first;
+    ok = attempt(it->second);
+    storeRow(name, it->second, true);
+  }
+  PageRow& row = it->second;
+  if (!ok) {
+    if (reporting == Reporting::Template && onFirstFailure) onFirstFailure();
+    if (reporting != Reporting::Template) return false;
+  }
+  if (row.local == crc && localCopyCurrent(name, size)) return true;
+  if (!attempt(row)) return false;
+  storeRow(name, row, false);
+  return true;
+}
+
+bool PageOutput::WritePage(const std::string& name, std::string_view text, std::string_view source) {
+  log_.AppendLine("...building page " + name);
+  if (refuse(name, source)) return false;
+  const int32_t crc = util::crcToStored(util::CalculateCRC32String(text));
+  const std::string path = outputFolder_ + name;
+  std::string failure;
+  auto write = [&]() {
+    const Status st = util::writeFileAtomic(path, text);
+    if (!st.ok()) failure = st.message();
+    return st.ok();
+  };
+  if (!track(name, crc, static_cast<int64_t>(text.size()), counters_.pagesAddedOrChanged, Reporting::Page, write,
+             nullptr)) {
+    commit();
+    throw OutputError(failure.empty() ? "Cannot write " + path : failure);
+  }
+  return true;
+}
+
+bool PageOutput::WriteStoredFile(StoredKind kind, const std::string& name, int32_t storedCrc,
+                                 const std::function<std::string()>& bytes) {
+  if (refuse(name, kind == StoredKind::Picture ? "picture" : "file")) return false;
+  const std::string path = outputFolder_ + name;
+  auto write = [&]() {
+    try {
+      return util::writeFileAtomic(path, bytes()).ok();
+    } catch (const std::exception&) {
+      return false;  // a damaged blob: this row is skipped, the run goes on
+    }
+  };
+  int32_t& counter =
+      kind == StoredKind::Picture ? counters_.picturesAddedOrChanged : counters_.filesAddedOrChanged;
+  return track(name, storedCrc, -1, counter, Reporting::Stored, write, nullptr);
+}
+
+bool PageOutput::WriteTemplateFile(const std::string& name, std::string_view bytes,
+                                   const std::function<void()>& onFailure) {
+  if (refuse(name, "template file")) return false;
+  const int32_t crc = util::crcToStored(util::CalculateCRC32String(bytes));
+  const std::string path = outputFolder_ + name;
+  // Content that decodes to nothing cannot be written (and its checksum 0 makes
+  // the row read as not produced).
+  auto write = [&]() { return !bytes.empty() && util::writeFileAtomic(path, bytes).ok(); };
+  track(name, crc, static_cast<int64_t>(bytes.size()), counters_.filesAddedOrChanged, Reporting::Template, write,
+        onFailure);
+  return true;
+}
+
+void PageOutput::RemoveOrphans() {
+  load();
+  for (const auto& [key, row] : rows_) {
+    if (row.fresh != 0) continue;
+    log_.AppendLine("...Removing orphan page " + key);
+    ++counters_.pagesRemoved;
+    if (!isWritableName(key)) {
+      log_.AppendColouredLine(colours::kRed,
+                              "*** Error: \"" + key + "\" is not a plain file name; nothing was deleted ***");
+      continue;
+    }
+    const std::string path = outputFolder_ + key;
+    // A local orphan that cannot be deleted is left in place.
+    if (util::fileExists(path)) (void)util::removeFile(path);
+  }
+}
+
+namespace {
+
+struct MarkRow {
+  int64_t rowid;
+  std::string key;
+  int32_t fresh;
+};
+
+std::vector<MarkRow> pageRowsInKeyOrder(store::Database& db) {
+  std::vector<MarkRow> out;
+  store::Statement st = db.prepare("SELECT rowid, PageKey, PageCRCNew FROM tblPages ORDER BY PageKey, rowid");
+  int rc;
+  while ((rc = sqlite3_step(st.get())) == SQLITE_ROW)
+    out.push_back({sqlite3_column_int64(st.get(), 0), columnText(st.get(), 1), columnInt(st.get(), 2)});
+  if (rc != SQLITE_DONE) db.fail("Cannot read table tblPages");
+  return out;
+}
+
+class StatusPopup {
+ public:
+  StatusPopup(store::UserInterface& ui, const std::string& text) : ui_(ui) { ui_.statusShow(text); }
+  ~StatusPopup() { ui_.statusClose(); }
+  StatusPopup(const StatusPopup&) = delete;
+  StatusPopup& operator=(const StatusPopup&) = delete;
+
+ private:
+  store::UserInterface& ui_;
+};
+
+}  // namespace
+
+bool MarkAllAsNew(store::BlogDb& blog) {
+  store::UserInterface& ui = blog.ui();
+  if (ui.confirm("Mark all Blog Pages as NOT Published?", store::Buttons::YesNo) != store::Answer::Yes)
+    return false;
+  StatusPopup popup(ui, "Marking all Blog Pages as NOT Published");
+  store::Database& db = blog.database();
+  {
+    CommitGuard guard(db);
+    store::Statement update = db.prepare("UPDATE tblPages SET PageCRCExisting = 0 WHERE rowid = ?");
+    for (const MarkRow& r : pageRowsInKeyOrder(db)) {
+      ui.statusSetMessage("Marking " + r.key);
+      sqlite3_bind_int64(update.get(), 1, r.rowid);
+      stepDone(db, update.get(), "Cannot update a row of tblPages");
+    }
+  }
+  ui.statusSetMessage("Marking all Blog Pages as NOT Published complete");
+  return true;
+}
+
+bool MarkAllAsPublished(store::BlogDb& blog) {
+  store::UserInterface& ui = blog.ui();
+  if (ui.confirm("Mark all Blog Pages as Published?", store::Buttons::YesNo) != store::Answer::Yes) return false;
+  StatusPopup popup(ui, "Marking all Blog Pages as Published");
+  store::Database& db = blog.database();
+  {
+    CommitGuard guard(db);
+    store::Statement update = db.prepare("UPDATE tblPages SET PageCRCExisting = PageCRCNew WHERE rowid = ?");
+    store::Statement remove = db.prepare("DELETE FROM tblPages WHERE rowid = ?");
+    // The rows are listed before the walk, so removing one never skips the next.
+    for (const MarkRow& r : pageRowsInKeyOrder(db)) {
+      ui.statusSetMessage("Marking " + r.key);
+      sqlite3_stmt* st = r.fresh != 0 ? update.get() : remove.get();
+      sqlite3_bind_int64(st, 1, r.rowid);
+      stepDone(db, st, "Cannot update a row of tblPages");
+    }
+  }
+  ui.statusSetMessage("Marking all Blog Pages as Published complete");
+  return true;
+}
+
+}  // namespace tessary::generator

@@ -1,0 +1,139 @@
+// Page output and change tracking. Every file a generation run produces passes
+// through PageOutput, which decides whether it is written to the output folder
+// and records three checksums per file in tblPages:
+//
+//   PageCRCExisting  the version last published (0: never, or marked new)
+//   PageCRCNew       the version the latest run produced (0: an orphan)
+//   PageCRCLocal     the version last written to the output folder
+//
+// A file is written when it is new, when it differs from the published version,
+// and when the local copy is missing or not the one the run produced. Files are
+// written atomically (temporary file, then rename) and PageCRCLocal is recorded
+// only once its file is complete, so a run that dies mid-write never leaves a
+// page that later runs take for current. A name that is not a bare file name is
+// never written to or deleted.
+//
+// Ownership: a PageOutput belongs to one generation run (or one installation of
+// template files); it keeps the tblPages rows in memory for fast lookups and
+// writes its changes through the blog's database in batched transactions,
+// committed on every exit path (commit(), or the destructor).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "store/blog_db.h"
+#include "util/progress_log.h"
+
+namespace tessary::generator {
+
+// A page or feed that cannot be written: the run ends with this error.
+class OutputError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The counters a run reports in its summary.
+struct RunCounters {
+  int32_t pagesAddedOrChanged = 0;
+  int32_t filesAddedOrChanged = 0;
+  int32_t picturesAddedOrChanged = 0;
+  int32_t pagesRemoved = 0;
+};
+
+// One row of tblPages.
+struct PageRow {
+  int32_t existing = 0;
+  int32_t fresh = 0;  // PageCRCNew
+  int32_t local = 0;
+};
+
+// The longest PageKey tblPages holds (string(120)).
+inline constexpr size_t kMaxPageKeyChars = 120;
+
+class PageOutput {
+ public:
+  // The folder ends in "/" (or is empty for the current folder). The blog and the
+  // log outlive the PageOutput.
+  PageOutput(store::BlogDb& blog, ProgressLog& log, std::string outputFolder);
+  ~PageOutput();
+  PageOutput(const PageOutput&) = delete;
+  PageOutput& operator=(const PageOutput&) = delete;
+
+  const std::string& outputFolder() const { return outputFolder_; }
+  RunCounters& counters() { return counters_; }
+  const RunCounters& counters() const { return counters_; }
+
+  // Sets PageCRCNew to 0 on every row (the start of every generation run).
+  void ResetNewChecksums();
+
+  // Tracks and, when needed, writes one generated page or feed. Returns false,
+  // after a red line naming `source` (the entry or category the name came from),
+  // when the name is not a bare file name or is longer than a PageKey; nothing
+  // is written then. Throws OutputError when the file cannot be written.
+  bool WritePage(const std::string& name, std::string_view text, std::string_view source = {});
+
+  // The picture and file variant: the checksum is the one stored with the row
+  // and the bytes are fetched only when the file has to be written. Returns
+  // false when the name was refused or the file could not be saved (the
+  // caller goes on with the next row).
+  enum class StoredKind { Picture, File };
+  bool WriteStoredFile(StoredKind kind, const std::string& name, int32_t storedCrc,
+                       const std::function<std::string()>& bytes);
+
+  // The template file variant (installation of a package's files): the
+  // checksum is computed from the bytes; a failed first write calls onFailure
+  // (the caller shows its message), a second attempt follows silently. Counts
+  // into files added or changed. Returns false when the name was refused.
+  bool WriteTemplateFile(const std::string& name, std::string_view bytes,
+                         const std::function<void()>& onFailure);
+
+  // Deletes the local copy of every row with PageCRCNew 0 (the rows stay, for
+  // the publishers) and counts them as pages removed.
+  void RemoveOrphans();
+
+  // True when the name may become a file in the output folder: a bare file name
+  // of at most kMaxPageKeyChars characters.
+  static bool isWritableName(std::string_view name);
+
+  // The tracked rows as last stored (loaded on first use).
+  const std::map<std::string, PageRow>& rows();
+  // Commits the tracking writes made so far.
+  void commit();
+
+ private:
+  enum class Reporting { Page, Stored, Template };
+  void load();
+  bool refuse(const std::string& name, std::string_view source);
+  // Steps 3 to 6 of the tracking rule; `write` puts the content in place
+  // (returns false on failure); `size` is the content's length in bytes.
+  bool track(const std::string& name, int32_t crc, int64_t size, int32_t& counter, Reporting reporting,
+             const std::function<bool()>& write, const std::function<void()>& onFirstFailure);
+  void storeRow(const std::string& name, const PageRow& row, bool isNew);
+  void touched();
+  bool localCopyCurrent(const std::string& name, int64_t size) const;
+
+  store::BlogDb& blog_;
+  ProgressLog& log_;
+  std::string outputFolder_;
+  RunCounters counters_;
+  std::map<std::string, PageRow> rows_;
+  bool loaded_ = false;
+  int pendingWrites_ = 0;
+  bool inTransaction_ = false;
+  store::Statement insert_, update_;
+};
+
+// "Mark All as New": asks, then sets PageCRCExisting to 0 on every row, with
+// the status popup. Returns false when the user said No.
+bool MarkAllAsNew(store::BlogDb& blog);
+// "Mark All as Published": asks, then copies PageCRCNew into PageCRCExisting on
+// every row and removes the orphan rows, with the status popup. Returns false
+// when the user said No.
+bool MarkAllAsPublished(store::BlogDb& blog);
+
+}  // namespace tessary::generator

@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include "generator/entry_format.h"
+
+namespace tessary::generator {
+namespace {
+
+TEST(EntryFormatTest, AutoFormatTurnsLineBreakPairsIntoTags) {
+  EXPECT_EQ(AutoFormat("a\r\n\r\nb\r\nc", 1), "a<P>b<BR>c");
+  EXPECT_EQ(AutoFormat("a\r\n\r\n\r\nb", 1), "a<P><BR>b");
+  EXPECT_EQ(AutoFormat("a\nb\rc", 1), "a\nb\rc");  // lone CR or LF stays
+  EXPECT_EQ(AutoFormat("a\r\n\r\nb", 0), "a\r\n\r\nb");
+}
+
+TEST(EntryFormatTest, CutTeaserDropsTagsAndCutsLongTexts) {
+  EXPECT_EQ(CutTeaser("a <b>bold</b> word"), "a bold word");
+  EXPECT_EQ(CutTeaser("x > y &amp; z"), "x  y &amp; z");
+  EXPECT_EQ(CutTeaser("start <unclosed tag and the rest"), "start ");
+
+  const std::string s250(250, 'a');
+  EXPECT_EQ(CutTeaser(s250), s250);  // whole, last character included, no "..."
+  const std::string s300(300, 'b');
+  EXPECT_EQ(CutTeaser(s300), s300 + "...");
+
+  // Cut at the first blank once 256 characters are copied.
+  std::string words;
+  while (words.size() < 400) words += "word ";
+  const std::string cut = CutTeaser(words);
+  EXPECT_EQ(cut, words.substr(0, 259) + "...");  // 256 characters, then the rest of "word"
+  // Characters are code points: the cut never splits one.
+  std::string wide;
+  for (int i = 0; i < 300; ++i) wide += "\xC3\xA9";
+  wide += " tail";
+  EXPECT_EQ(CutTeaser(wide), wide.substr(0, 600) + "...");
+  // Tags do not count towards the cut: 200 visible characters stay whole.
+  std::string tagged, visible;
+  for (int i = 0; i < 100; ++i) {
+    tagged += "<i>ab</i>";
+    visible += "ab";
+  }
+  EXPECT_EQ(CutTeaser(tagged), visible);
+}
+
+TEST(EntryFormatTest, EightDateFormats) {
+  const util::DateTime t = util::encodeDateTime({2004, 3, 2, 0, 5, 0, 0});
+  const util::DateTime pm = util::encodeDateTime({2004, 3, 2, 13, 7, 0, 0});
+  struct Case {
+    int32_t format;
+    const char* date;
+    const char* words;
+  } cases[] = {
+      {0, "2004-03-02 00:05", "March 2, 2004 00:05"},
+      {1, "2004-03-02 00:05", "March 2, 2004  12:05 am"},
+      {2, "2004-03-02", "March 2, 2004"},
+      {3, "2004-03-02 00:05", "2004-03-02 00:05"},
+      {4, "2004-03-02", "2004-03-02"},
+      {5, "02-03-2004", "02-03-2004"},
+      {6, "02-03-2004 00:05", "02-03-2004 00:05"},
+      {7, "02-03-2004 12:05 am", "02-03-2004 12:05 am"},
+      {99, "2004-03-02 00:05", "March 2, 2004 00:05"},
+  };
+  for (const Case& c : cases) {
+    const EntryDates d = formatEntryDates(t, c.format);
+    EXPECT_EQ(d.date, c.date) << c.format;
+    EXPECT_EQ(d.words, c.words) << c.format;
+  }
+  EXPECT_EQ(formatEntryDates(pm, 1).words, "March 2, 2004  1:07 pm");
+  EXPECT_EQ(formatEntryDates(pm, 7).date, "02-03-2004 1:07 pm");
+  EXPECT_EQ(formatEntryDates(util::encodeDateTime({2004, 3, 2, 12, 0, 0, 0}), 7).words, "02-03-2004 12:00 pm");
+}
+
+}  // namespace
+}  // namespace tessary::generator
