@@ -1,0 +1,310 @@
+#include "templates/tag_engine.h"
+
+#include <chrono>
+#include <cstring>
+#include <random>
+
+#include "templates/package.h"
+#include "util/text.h"
+
+namespace tessary::templates {
+namespace {
+
+// Replaces every occurrence of tag in text by value, left to right, without
+// looking again at what was put in. The text is left untouched (no copy) when
+// the tag does not occur, which is the common case for most tags on a page.
+void replaceTag(std::string& text, std::string_view tag, std::string_view value) {
+  const char* base = text.data();
+  const size_t n = text.size();
+  const void* hit = memmem(base, n, tag.data(), tag.size());
+  if (!hit) return;
+  std::string out;
+  out.reserve(n + (value.size() > tag.size() ? value.size() - tag.size() : 0) * 4);
+  size_t pos = 0;
+  while (hit) {
+    const size_t at = static_cast<size_t>(static_cast<const char*>(hit) - base);
+    out.append(base + pos, at - pos);
+    out.append(value);
+    pos = at + tag.size();
+    hit = pos < n ? memmem(base + pos, n - pos, tag.data(), tag.size()) : nullptr;
+  }
+  out.append(base + pos, n - pos);
+  text.swap(out);
+}
+
+// Link rows: the plain tag shows the links without class, .css as they are,
+// .href the bare address.
+void linkRow(std::string& text, std::string_view name, const std::string& link) {
+  const std::string plain = "[%" + std::string(name) + "%]";
+  const std::string css = "[%" + std::string(name) + ".css%]";
+  replaceTag(text, plain, StripLinkClasses(link));
+  replaceTag(text, css, link);
+}
+
+void linkRow(std::string& text, std::string_view name, const std::string& link, const std::string& href) {
+  linkRow(text, name, link);
+  replaceTag(text, "[%" + std::string(name) + ".href%]", href);
+}
+
+std::string& pageNamePrefixStorage() {
+  static std::string prefix;
+  return prefix;
+}
+
+uint32_t clockSeededDraw() {
+  const auto seed = static_cast<uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
+  std::mt19937 generator(static_cast<uint32_t>(seed ^ (seed >> 32)));
+  std::uniform_int_distribution<uint32_t> dist(0, kRandomRange - 1);
+  return dist(generator);
+}
+
+RandomSource& randomSource() {
+  static RandomSource source;
+  return source;
+}
+
+// One command pass over the whole text.
+std::string commandPass(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  const size_t n = text.size();
+  size_t pos = 0;
+  while (pos < n) {
+    const size_t open = text.find("[%", pos);
+    if (open == std::string_view::npos) {
+      out.append(text.substr(pos));
+      break;
+    }
+    out.append(text.substr(pos, open - pos));
+    // The tag ends at the "%]" that brings the nesting depth back to zero.
+    size_t depth = 1;
+    size_t close = std::string_view::npos;
+    for (size_t i = open + 2; i + 1 < n; ++i) {
+      const char c = text[i];
+      if (c == '[') {
+        if (text[i + 1] == '%') ++depth;
+      } else if (c == '%' && text[i + 1] == ']') {
+        if (--depth == 0) {
+          close = i;
+          break;
+        }
+      }
+    }
+    std::string_view content;
+    if (close == std::string_view::npos) {
+      // Unclosed: the tag runs to the last character of the text, which is
+      // taken as its end, so the content is the rest without that character.
+      const size_t end = n - 1;
+      if (open + 2 < end) content = text.substr(open + 2, end - (open + 2));
+      pos = n;
+    } else {
+      content = text.substr(open + 2, close - (open + 2));
+      pos = close + 2;
+    }
+    const size_t split = content.find("~~");
+    if (split == std::string_view::npos)
+      out += EvaluateCommand(content, {});
+    else
+      out += EvaluateCommand(content.substr(0, split), content.substr(split + 2));
+  }
+  return out;
+}
+
+}  // namespace
+
+// ---- Link classes and spans ------------------------------------------------------
+
+std::string StripLinkClasses(std::string_view links) {
+  std::string out(links);
+  replaceTag(out, "\" class=\"entrylink\">", "\">");
+  replaceTag(out, "\" class=\"menulink\">", "\">");
+  return out;
+}
+
+std::string AddEntryLinkClass(std::string_view links) {
+  std::string out(links);
+  replaceTag(out, "\">", "\" class=\"entrylink\">");
+  return out;
+}
+
+std::string span(std::string_view cssClass, std::string_view value) {
+  std::string out;
+  out.reserve(cssClass.size() + value.size() + 22);
+  out += "<span class=\"";
+  out += cssClass;
+  out += "\">";
+  out += value;
+  out += "</span>";
+  return out;
+}
+
+// ---- Filling -----------------------------------------------------------------------
+
+std::string fillEntryTagsInText(std::string text, const templateEntryVars& e) {
+  if (text.find("[%") == std::string::npos) return text;
+  replaceTag(text, "[%entry.text.css%]", span("entrytext", e.EntryText));
+  replaceTag(text, "[%entry.date.css%]", span("entrydate", e.EntryDate));
+  replaceTag(text, "[%entry.date.words.css%]", span("entrydate", e.EntryDateWords));
+  replaceTag(text, "[%entry.title.css%]", span("entrytitle", e.EntryTitle));
+  replaceTag(text, "[%entry.url.related.css%]", AddEntryLinkClass(e.EntryUrlRelated));
+  replaceTag(text, "[%entry.sidebar.css%]", span("entrytext", e.EntrySidebar));
+  replaceTag(text, "[%entry.text%]", e.EntryText);
+  replaceTag(text, "[%entry.date%]", e.EntryDate);
+  replaceTag(text, "[%entry.date.words%]", e.EntryDateWords);
+  replaceTag(text, "[%entry.title%]", e.EntryTitle);
+  replaceTag(text, "[%entry.url.related%]", e.EntryUrlRelated);
+  replaceTag(text, "[%entry.id%]", e.EntryId);
+  replaceTag(text, "[%entry.metatag.keywords%]", e.EntryKeywords);
+  replaceTag(text, "[%entry.metatag.description%]", e.EntryDescription);
+  replaceTag(text, "[%entry.teaser%]", e.EntryTeaser);
+  replaceTag(text, "[%entry.sidebar%]", e.EntrySidebar);
+  replaceTag(text, "[%entry.custom.field.1%]", e.EntryCustomField1);
+  replaceTag(text, "[%entry.custom.field.2%]", e.EntryCustomField2);
+  replaceTag(text, "[%entry.custom.title.1%]", e.EntryCustomTitle1);
+  replaceTag(text, "[%entry.custom.title.2%]", e.EntryCustomTitle2);
+  replaceTag(text, "[%entry.permalink.href%]", e.EntryPermalinkHref);
+  replaceTag(text, "[%entry.attachfile%]", "");
+  replaceTag(text, "[%entry.attachfile.href%]", "");
+  return text;
+}
+
+std::string FillEntryTags(const TemplatePackage& package, int k, std::string pageSoFar, int s,
+                          const templateEntryVars& entry, const templatePageVars&, const templateGlobalVars&) {
+  pageSoFar += fillEntryTagsInText(package.slice(k, s), entry);
+  return pageSoFar;
+}
+
+std::string FillEntryTags(int k, std::string pageSoFar, int s, const templateEntryVars& entry,
+                          const templatePageVars& page, const templateGlobalVars& global) {
+  return FillEntryTags(LoadedTemplatePackage(), k, std::move(pageSoFar), s, entry, page, global);
+}
+
+std::string FillPageTags(std::string t, const templateGlobalVars& g, const templateEntryVars& e,
+                         const templatePageVars& p) {
+  // A text without any "[%" has no tag to fill: skip the eighty passes. (No
+  // replacement below can create "[%" where there was none: every tag begins with it.)
+  if (t.find("[%") == std::string::npos) return t;
+
+  replaceTag(t, "[%thispage.title%]", p.PageTitle);
+  replaceTag(t, "[%thispage.title.css%]", span("pagetitle", p.PageTitle));
+  replaceTag(t, "[%thispage.menutree%]", StripLinkClasses(p.PageMenuTree));
+  replaceTag(t, "[%thispage.menutree.css%]", p.PageMenuTree);
+
+  replaceTag(t, "[%linkto.prior.month%]", p.PriorLink);
+  replaceTag(t, "[%linkto.prior.month.href%]", p.PriorHref);
+  replaceTag(t, "[%linkto.next.month%]", p.NextLink);
+  replaceTag(t, "[%linkto.next.month.href%]", p.NextHref);
+  replaceTag(t, "[%linkto.parent.by.month%]", p.ParentLink);
+  replaceTag(t, "[%linkto.parent.by.month.href%]", p.ParentHref);
+
+  linkRow(t, "linkto.prior", p.PriorLink, p.PriorHref);
+  linkRow(t, "linkto.next", p.NextLink, p.NextHref);
+  linkRow(t, "linkto.parent", p.ParentLink, p.ParentHref);
+
+  replaceTag(t, "[%category.title%]", e.CatTitle);
+  replaceTag(t, "[%category.text%]", e.CatText);
+  replaceTag(t, "[%linkto.parent.category%]", e.CatParentLink);
+
+  auto state = [&](std::string_view tag, int32_t kind) { replaceTag(t, tag, p.PageKind == kind ? "TRUE" : ""); };
+  state("[%ISHOMEPAGE%]", kPageKindHome);
+  state("[%ISINDEXPAGE%]", kPageKindIndex);
+  state("[%ISENTRYPAGE%]", kPageKindEntries);
+  state("[%ISARTICLEPAGE%]", kPageKindArticle);
+  state("[%ISSTATICPAGE%]", kPageKindStatic);
+  state("[%ISHIDDENPAGE%]", kPageKindHidden);
+
+  replaceTag(t, "[%thispage.metatag.keywords%]", p.PageKeywords);
+  replaceTag(t, "[%thispage.metatag.description%]", p.PageDescription);
+
+  replaceTag(t, "[%mainpage.title%]", g.MainTitle);
+  replaceTag(t, "[%mainpage.title.css%]", span("maintitle", g.MainTitle));
+  replaceTag(t, "[%mainpage.url%]", g.MainUrl);
+  replaceTag(t, "[%mainpage.url.css%]", span("mainurl", g.MainUrl));
+  replaceTag(t, "[%mainpage.about%]", g.MainAbout);
+  replaceTag(t, "[%mainpage.about.css%]", span("mainabout", g.MainAbout));
+
+  linkRow(t, "links.by.month.column", g.MonthLinksColumn);
+  linkRow(t, "links.by.month.row", g.MonthLinksRow);
+  linkRow(t, "links.static.column", g.StaticLinksColumn);
+  linkRow(t, "links.static.row", g.StaticLinksRow);
+
+  replaceTag(t, "[%links.navbar.column%]", g.NavbarColumn);
+  replaceTag(t, "[%links.navbar.row%]", g.NavbarRow);
+
+  linkRow(t, "links.articles.column", g.ArticleLinksColumn);
+  linkRow(t, "links.articles.row", g.ArticleLinksRow);
+  linkRow(t, "linkto.parent.site", g.ParentSiteLink);
+
+  linkRow(t, "linkto.index.mainpage", g.HomeLink, g.HomeHref);
+  linkRow(t, "linkto.index.articles", g.ArticleIndexLink, g.ArticleIndexHref);
+  linkRow(t, "linkto.index.by.month", g.MonthIndexLink, g.MonthIndexHref);
+
+  replaceTag(t, "[%linkto.rss20.href%]", PageNamePrefix() + g.Rss20FileName);
+  replaceTag(t, "[%linkto.rss091.href%]", PageNamePrefix() + g.Rss091FileName);
+
+  replaceTag(t, "[%custom.tag.1%]", g.CustomTag1);
+  replaceTag(t, "[%custom.tag.2%]", g.CustomTag2);
+  replaceTag(t, "[%custom.tag.3%]", g.CustomTag3);
+  replaceTag(t, "[%custom.tag.4%]", g.CustomTag4);
+  replaceTag(t, "[%custom.tag.5%]", g.CustomTag5);
+  replaceTag(t, "[%custom.tag.6%]", g.CustomTag6);
+  replaceTag(t, "[%custom.tag.7%]", g.CustomTag7);
+  replaceTag(t, "[%custom.tag.8%]", g.CustomTag8);
+  replaceTag(t, "[%custom.tag.9%]", g.CustomTag9);
+  replaceTag(t, "[%custom.tag.10%]", g.CustomTag10);
+
+  replaceTag(t, "[%linkto.index.category%]", StripLinkClasses(g.CategoryIndexLink));
+  replaceTag(t, "[%links.by.category.column%]", StripLinkClasses(g.CategoryLinksColumn));
+  replaceTag(t, "[%links.by.category.row%]", StripLinkClasses(g.CategoryLinksRow));
+  replaceTag(t, "[%linkto.index.category.css%]", g.CategoryIndexLink);
+  replaceTag(t, "[%links.by.category.column.css%]", g.CategoryLinksColumn);
+  replaceTag(t, "[%links.by.category.row.css%]", g.CategoryLinksRow);
+
+  linkRow(t, "linkto.index.recententries", g.RecentLink, g.RecentHref);
+  return t;
+}
+
+void SetPageNamePrefix(std::string prefix) { pageNamePrefixStorage() = std::move(prefix); }
+const std::string& PageNamePrefix() { return pageNamePrefixStorage(); }
+
+// ---- Commands ------------------------------------------------------------------------
+
+RandomSource SetRandomSource(RandomSource source) {
+  RandomSource before = std::move(randomSource());
+  randomSource() = std::move(source);
+  return before;
+}
+
+std::string EvaluateCommand(std::string_view command, std::string_view arguments) {
+  std::string field, value;
+  const size_t split = arguments.find("~~");
+  if (split != std::string_view::npos) {
+    field = util::trim(arguments.substr(0, split));
+    value = util::trim(arguments.substr(split + 2));
+  } else {
+    field.assign(arguments);
+  }
+  if (util::equalsNoCase(command, "IFNOTBLANK")) return field.empty() ? std::string() : value;
+  if (util::equalsNoCase(command, "IFBLANK")) return field.empty() ? value : std::string();
+  return {};
+}
+
+std::string ResolveCommands(std::string_view page) {
+  const RandomSource& source = randomSource();
+  uint32_t n = source ? source() : clockSeededDraw();
+  if (n >= kRandomRange) n %= kRandomRange;
+  std::string text(page);
+  replaceTag(text, "[%RANDOM%]", std::to_string(n));
+  text = commandPass(text);
+  text = commandPass(text);
+  replaceTag(text, "**[**%", "[%");
+  replaceTag(text, "**%**]", "%]");
+  return text;
+}
+
+std::string ResolveCommands(std::string_view page, const templateGlobalVars&, const templateEntryVars&,
+                            const templatePageVars&) {
+  return ResolveCommands(page);
+}
+
+}  // namespace tessary::templates
