@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "cli/cli.h"
+#include "generator/html_gen.h"
 #include "store/blog_db.h"
 #include "util/files.h"
 #include "util/text.h"
@@ -90,6 +91,9 @@ int cmdDemo(Context& c) {
   blog.OpenBlog(file);
   std::cout << "Opened the demo blog " << file << " (internal file version " << blog.fileVersion() << ")\n";
   for (int i = 0; i < 6; ++i) std::cout << "  " << blog.table(i)->name() << ": " << blog.table(i)->recordCount() << " rows\n";
+  generator::Generator gen(blog, c.log);
+  gen.GeneratePages();
+  std::cout << "Generated the demo site in " << gen.outputFolder() << "\n";
   blog.CloseBlog();
   return kSuccess;
 }
@@ -104,7 +108,7 @@ const RegisterCommand kOptions({"options", "options BLOG.zdb",
 const RegisterCommand kSetOption({"set-option", "set-option BLOG.zdb KEY VALUE",
                                   "Set one option (a number for integer options, a text otherwise) and save.",
                                   cmdSetOption});
-const RegisterCommand kDemo({"demo", "demo", "Create demo.zdb in the program folder when missing and open it.",
+const RegisterCommand kDemo({"demo", "demo", "Create demo.zdb in the program folder when missing, open it and generate its site.",
                              cmdDemo});
 
 }  // namespace

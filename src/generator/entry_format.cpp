@@ -62,4 +62,40 @@ std::string EntryPermalinkHref(const SiteNames& names, ArchiveMode mode, const s
   return names.archivePage(mode, keys) + "#e" + std::to_string(rec.BlogKey);
 }
 
+std::string coolLink(std::string_view url, std::string_view caption) {
+  if (url.empty()) return {};
+  return "<A HREF=\"" + std::string(url) + "\" target=\"_blank\" class=\"entrylink\">" + std::string(caption) +
+         "</A>";
+}
+
+templates::templateEntryVars FillEntryRecord(const store::BlogRec& rec, const PeriodKeys& keys,
+                                             const store::BlogOptionsRec& options, const SiteNames& names) {
+  templates::templateEntryVars e;
+  e.EntryId = std::to_string(rec.BlogKey);
+  e.EntryTitle = rec.BlogTitle;
+  EntryDates dates = formatEntryDates(rec.BlogDateTime, options.EntryDateFormat);
+  e.EntryDate = std::move(dates.date);
+  e.EntryDateWords = std::move(dates.words);
+  if (rec.BlogPageType == store::kArticlePage) {
+    std::string teaser = util::charCount(rec.BlogTeaser) >= 2
+                             ? rec.BlogTeaser
+                             : CutTeaser(AutoFormat(rec.BlogText, options.HTMLFormatting));
+    e.EntryText = teaser + " <A HREF=\"" + names.page(rec.BlogPageName) + "\" class=\"entrylink\">" +
+                  options.ReadThisArticleCaption + "</A>";
+  } else {
+    e.EntryText = AutoFormat(rec.BlogText, options.HTMLFormatting);
+    e.EntryUrlRelated = coolLink(rec.BlogCoolURL, options.CoolLinkCaption);
+  }
+  e.EntryTeaser = rec.BlogTeaser;
+  e.EntryKeywords = rec.BlogKeywords;
+  e.EntrySidebar = rec.BlogSidebar;
+  e.EntryCustomField1 = rec.BlogExtra1;
+  e.EntryCustomField2 = rec.BlogExtra2;
+  e.EntryCustomTitle1 = rec.BlogTitle1;
+  e.EntryCustomTitle2 = rec.BlogTitle2;
+  e.EntryDescription = rec.BlogMetaDesc;
+  e.EntryPermalinkHref = EntryPermalinkHref(names, archiveModeOf(options.ArchiveByDate), rec, keys);
+  return e;
+}
+
 }  // namespace tessary::generator

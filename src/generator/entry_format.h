@@ -8,7 +8,9 @@
 #include <string_view>
 
 #include "generator/site_naming.h"
+#include "store/blog_options.h"
 #include "store/blog_rec.h"
+#include "templates/tag_engine.h"
 #include "util/date_time.h"
 
 namespace tessary::generator {
@@ -32,5 +34,15 @@ EntryDates formatEntryDates(util::DateTime value, int32_t entryDateFormat);
 // in the mode of option 104 followed by "#e" + BlogKey.
 std::string EntryPermalinkHref(const SiteNames& names, ArchiveMode mode, const store::BlogRec& rec,
                                const PeriodKeys& keys);
+
+// The entry record of a row for the tag engine: its texts, its dates in the
+// format of option 106, an article's teaser form with its "read" link, the
+// related link, the permalink. The category fields stay empty.
+templates::templateEntryVars FillEntryRecord(const store::BlogRec& rec, const PeriodKeys& keys,
+                                             const store::BlogOptionsRec& options, const SiteNames& names);
+
+// "<A HREF=\"" + url + "\" target=\"_blank\" class=\"entrylink\">" + caption + "</A>", or
+// empty when the url is empty.
+std::string coolLink(std::string_view url, std::string_view caption);
 
 }  // namespace tessary::generator

@@ -27,6 +27,7 @@
 #include <string_view>
 
 #include "store/blog_db.h"
+#include "templates/install.h"
 #include "util/progress_log.h"
 
 namespace tessary::generator {
@@ -55,12 +56,12 @@ struct PageRow {
 // The longest PageKey tblPages holds (string(120)).
 inline constexpr size_t kMaxPageKeyChars = 120;
 
-class PageOutput {
+class PageOutput : public templates::TemplateFileSink {
  public:
   // The folder ends in "/" (or is empty for the current folder). The blog and the
   // log outlive the PageOutput.
   PageOutput(store::BlogDb& blog, ProgressLog& log, std::string outputFolder);
-  ~PageOutput();
+  ~PageOutput() override;
   PageOutput(const PageOutput&) = delete;
   PageOutput& operator=(const PageOutput&) = delete;
 
@@ -91,6 +92,10 @@ class PageOutput {
   // into files added or changed. Returns false when the name was refused.
   bool WriteTemplateFile(const std::string& name, std::string_view bytes,
                          const std::function<void()>& onFailure);
+  bool installTemplateFile(const std::string& name, std::string_view bytes,
+                           const std::function<void()>& onFirstFailure) override {
+    return WriteTemplateFile(name, bytes, onFirstFailure);
+  }
 
   // Deletes the local copy of every row with PageCRCNew 0 (the rows stay, for
   // the publishers) and counts them as pages removed.

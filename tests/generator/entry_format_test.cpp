@@ -71,3 +71,47 @@ TEST(EntryFormatTest, EightDateFormats) {
 
 }  // namespace
 }  // namespace tessary::generator
+
+namespace tessary::generator {
+namespace {
+
+TEST(FillEntryRecordTest, ArticlesShowTheirTeaserWithAReadLink) {
+  store::BlogOptionsRec o;
+  o.HTMLFormatting = 1;
+  o.ReadThisArticleCaption = "(Read Article)";
+  o.CoolLinkCaption = "See page";
+  o.ArchiveByDate = 1;
+  const SiteNames n{"p-", ".html"};
+  store::BlogRec r;
+  r.BlogKey = 9;
+  r.BlogDateTime = util::encodeDateTime({2004, 3, 2, 0, 5, 0, 0});
+  r.BlogTitle = "Title";
+  r.BlogText = "Body <b>bold</b>\r\nline";
+  r.BlogPageType = store::kArticlePage;
+  r.BlogPageName = "art";
+  r.BlogCoolURL = "http://x/";
+  r.BlogTeaser = "T";  // one character: the body is cut instead
+  const PeriodKeys k = periodKeysOf(r.BlogDateTime);
+  auto e = FillEntryRecord(r, k, o, n);
+  EXPECT_EQ(e.EntryId, "9");
+  EXPECT_EQ(e.EntryText, "Body boldline <A HREF=\"p-art.html\" class=\"entrylink\">(Read Article)</A>");
+  EXPECT_EQ(e.EntryUrlRelated, "");
+  EXPECT_EQ(e.EntryPermalinkHref, "p-art.html");
+  EXPECT_EQ(e.EntryDate, "2004-03-02 00:05");
+  r.BlogTeaser = "Te";
+  e = FillEntryRecord(r, k, o, n);
+  EXPECT_EQ(e.EntryText, "Te <A HREF=\"p-art.html\" class=\"entrylink\">(Read Article)</A>");
+  EXPECT_EQ(e.EntryTeaser, "Te");
+
+  r.BlogPageType = store::kBlogEntry;
+  e = FillEntryRecord(r, k, o, n);
+  EXPECT_EQ(e.EntryText, "Body <b>bold</b><BR>line");
+  EXPECT_EQ(e.EntryUrlRelated, "<A HREF=\"http://x/\" target=\"_blank\" class=\"entrylink\">See page</A>");
+  EXPECT_EQ(e.EntryPermalinkHref, "p-2004031w.html#e9");
+  EXPECT_TRUE(e.CatTitle.empty() && e.CatText.empty() && e.CatParentLink.empty());
+  r.BlogCoolURL.clear();
+  EXPECT_EQ(FillEntryRecord(r, k, o, n).EntryUrlRelated, "");
+}
+
+}  // namespace
+}  // namespace tessary::generator

@@ -1,0 +1,91 @@
+// Commands of the site generator: generate the site, the preview path, the two
+// Mark All commands and the page-tracking rows.
+#include <iostream>
+
+#include "cli/cli.h"
+#include "generator/html_gen.h"
+#include "generator/page_output.h"
+#include "store/blog_db.h"
+
+namespace tessary::cli {
+namespace {
+
+using store::BlogDb;
+
+int cmdGenerate(Context& c) {
+  const std::string file = c.args.positional("BLOG.zdb");
+  c.args.finish();
+  BlogDb blog(c.programFolder, c.ui);
+  blog.OpenBlog(file);
+  generator::Generator gen(blog, c.log);
+  gen.GeneratePages();
+  blog.CloseBlog();
+  return kSuccess;
+}
+
+int cmdPreviewPath(Context& c) {
+  const std::string file = c.args.positional("BLOG.zdb");
+  c.args.finish();
+  BlogDb blog(c.programFolder, c.ui);
+  blog.OpenBlog(file);
+  generator::Generator gen(blog, c.log);
+  const generator::PreviewResult r = generator::PreviewPages(gen);
+  blog.CloseBlog();
+  if (!r.ok) {
+    std::cout << r.message << "\n";
+    return kFailure;
+  }
+  std::cout << r.path << "\n";
+  return kSuccess;
+}
+
+int cmdMarkAllNew(Context& c) {
+  const std::string file = c.args.positional("BLOG.zdb");
+  c.args.finish();
+  BlogDb blog(c.programFolder, c.ui);
+  blog.OpenBlog(file);
+  const bool done = generator::MarkAllAsNew(blog);
+  blog.CloseBlog();
+  return done ? kSuccess : kFailure;
+}
+
+int cmdMarkAllPublished(Context& c) {
+  const std::string file = c.args.positional("BLOG.zdb");
+  c.args.finish();
+  BlogDb blog(c.programFolder, c.ui);
+  blog.OpenBlog(file);
+  const bool done = generator::MarkAllAsPublished(blog);
+  blog.CloseBlog();
+  return done ? kSuccess : kFailure;
+}
+
+int cmdPages(Context& c) {
+  const std::string file = c.args.positional("BLOG.zdb");
+  c.args.finish();
+  BlogDb blog(c.programFolder, c.ui);
+  blog.OpenBlog(file);
+  store::Table& t = blog.tblPages();
+  for (t.first(); !t.eof(); t.next())
+    std::cout << t.asString("PageKey") << "\t" << t.asInteger("PageCRCExisting") << "\t" << t.asInteger("PageCRCNew")
+              << "\t" << t.asInteger("PageCRCLocal") << "\n";
+  blog.CloseBlog();
+  return kSuccess;
+}
+
+const RegisterCommand kGenerate({"generate", "generate BLOG.zdb",
+                                 "Generate the site into <program folder>/HTML/<blog name>/, printing the log.",
+                                 cmdGenerate});
+const RegisterCommand kPreviewPath({"preview-path", "preview-path BLOG.zdb",
+                                    "Print the home page that Preview Pages opens (exit 1 when it is missing).",
+                                    cmdPreviewPath});
+const RegisterCommand kMarkAllNew({"mark-all-new", "mark-all-new BLOG.zdb",
+                                   "Mark every page as not published (asks; answer with --yes).", cmdMarkAllNew});
+const RegisterCommand kMarkAllPublished({"mark-all-published", "mark-all-published BLOG.zdb",
+                                         "Mark every page as published and forget orphans (asks; answer with --yes).",
+                                         cmdMarkAllPublished});
+const RegisterCommand kPages({"pages", "pages BLOG.zdb",
+                              "Print the page-tracking rows: PageKey, PageCRCExisting, PageCRCNew, PageCRCLocal.",
+                              cmdPages});
+
+}  // namespace
+}  // namespace tessary::cli

@@ -1,0 +1,384 @@
+#include "generator/html_gen.h"
+
+#include "generator/entry_format.h"
+#include "store/schema.h"
+#include "templates/install.h"
+#include "util/files.h"
+#include "util/text.h"
+
+namespace tessary::generator {
+
+// ---- CategorySlots -------------------------------------------------------------
+
+void CategorySlots::clear() {
+  slots_.clear();
+  index_.clear();
+}
+
+CategorySlot& CategorySlots::slotFor(int32_t key) {
+  const auto it = index_.find(key);
+  if (it != index_.end()) return slots_[it->second];
+  index_.emplace(key, slots_.size());
+  slots_.push_back({key, {}});
+  return slots_.back();
+}
+
+const CategorySlot* CategorySlots::find(int32_t key) const {
+  const auto it = index_.find(key);
+  return it == index_.end() ? nullptr : &slots_[it->second];
+}
+
+// ---- Generator -------------------------------------------------------------------
+
+namespace {
+
+// Returns a table to a remembered row on every way out of a scope.
+class RowKeeper {
+ public:
+  explicit RowKeeper(store::Table& t) : t_(t), bookmark_(t.bookmark()) {}
+  ~RowKeeper() {
+    try {
+      if (bookmark_ != 0) t_.gotoBookmark(bookmark_);
+    } catch (...) {
+    }
+  }
+  RowKeeper(const RowKeeper&) = delete;
+  RowKeeper& operator=(const RowKeeper&) = delete;
+
+ private:
+  store::Table& t_;
+  store::Table::Bookmark bookmark_;
+};
+
+void defaultText(std::string& option, const char* value) {
+  if (option.empty()) option = value;
+}
+
+}  // namespace
+
+Generator::Generator(store::BlogDb& blog, ProgressLog& log, std::unique_ptr<PageBuilders> builders)
+    : blog_(blog), log_(log), builders_(builders ? std::move(builders) : makeSitePageBuilders()) {}
+
+Generator::~Generator() = default;
+
+std::string Generator::outputFolderOfBlog() const {
+  std::string name = util::fileNameOf(blog_.fileName());
+  const std::string ext = util::extensionOf(name);
+  name.resize(name.size() - ext.size());
+  std::string folder = util::joinPath(util::joinPath(blog_.programFolder(), "HTML"), name);
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  return folder;
+}
+
+void Generator::resetState() {
+  counters_ = {};
+  indexOverwrite = false;
+  homeEntryKey = -1;
+  recentEntryKey = -1;
+  listedEntries = 0;
+  feedItems = 0;
+  categorySlots.clear();
+  buffers = {};
+  globalVars = {};
+  workingGlobalVars = {};
+  indexPageVars = monthPageVars = weekPageVars = dayPageVars = homePageVars = recentPageVars = {};
+  entryVars = homeEntryVars = recentEntryVars = {};
+  row = {};
+  archive = {};
+  homePriorPeriod = {};
+  hasHomePriorPeriod = false;
+}
+
+void Generator::readRow() {
+  store::Table& t = blog_.tblBlog();
+  row = {};
+  if (t.bookmark() == 0) {  // no current row: the table is empty
+    row.keys = periodKeysOf(0);
+    return;
+  }
+  store::BlogRec& r = row.rec;
+  auto category = [&](const char* field) { return t.isNull(field) ? store::kNoCategory : t.asInteger(field); };
+  r.BlogKey = t.asInteger("BlogKey");
+  r.BlogDateTime = t.asDateTime("BlogDateTime");
+  r.BlogTitle = t.asString("BlogTitle");
+  r.BlogText = t.asString("BlogText");
+  r.BlogCategory = category("BlogCategory");
+  r.BlogCoolURL = t.asString("BlogCoolURL");
+  r.BlogPageType = t.asInteger("BlogPageType");
+  r.BlogPageName = t.asString("BlogPageName");
+  r.BlogTeaser = t.asString("BlogTeaser");
+  r.BlogKeywords = t.asString("BlogKeywords");
+  r.BlogSidebar = t.asString("BlogSidebar");
+  r.BlogExtra1 = t.asString("BlogExtra1");
+  r.BlogExtra2 = t.asString("BlogExtra2");
+  r.BlogTitle1 = t.asString("BlogTitle1");
+  r.BlogTitle2 = t.asString("BlogTitle2");
+  r.BlogMetaDesc = t.asString("BlogMetaDesc");
+  r.BlogCategory2 = category("BlogCategory2");
+  r.BlogCategory3 = category("BlogCategory3");
+  row.keys = periodKeysOf(r.BlogDateTime);
+  row.valid = true;
+}
+
+void Generator::fillEntry() { entryVars = FillEntryRecord(row.rec, row.keys, options(), names()); }
+
+std::string Generator::describeCurrentEntry() const {
+  if (!row.valid) return {};
+  return "entry " + std::to_string(row.rec.BlogKey) + " \"" + row.rec.BlogTitle + "\"";
+}
+
+bool Generator::WritePage(const std::string& name, std::string_view text, std::string_view source) {
+  if (!output_) throw OutputError("No generation run is going on");
+  return output_->WritePage(name, text, source);
+}
+
+std::string Generator::addSlice(int k, std::string text, int s, const templates::templateEntryVars& entry,
+                                const templates::templatePageVars& page,
+                                const templates::templateGlobalVars& global) const {
+  return templates::FillEntryTags(package_, k, std::move(text), s, entry, page, global);
+}
+
+std::string Generator::finishPage(std::string text, const templates::templateGlobalVars& global,
+                                  const templates::templateEntryVars& entry,
+                                  const templates::templatePageVars& page) const {
+  return templates::ResolveCommands(templates::FillPageTags(std::move(text), global, entry, page), global, entry,
+                                    page);
+}
+
+void Generator::loadTemplatePackage() {
+  store::UserInterface& ui = blog_.ui();
+  const std::string& chosen = options().TemplateFile;
+  if (!package_.OpenTemplatePackage(util::joinPath(blog_.programFolder(), chosen), ui)) {
+    log_.AppendColouredLine(colours::kRed, "Error opening template package: " + chosen);
+    if (!package_.OpenTemplatePackage(util::joinPath(blog_.programFolder(), "@default.tem"), ui)) {
+      log_.AppendColouredLine(colours::kRed, "Error opening default template package: @default.tem");
+      log_.AppendColouredLine(colours::kRed, "Loading internal copy of default template package instead.");
+      package_.LoadBuiltInTemplatePackage();
+    }
+  }
+  package_.SplitTemplatePackage();
+  log_.AppendLine("Loading Template Package complete...");
+  templates::InstallTemplateFiles(package_, blog_, log_, *output_);
+}
+
+void Generator::applyDefaultOptions() {
+  store::BlogOptionsRec& o = options();
+  defaultText(o.BlogTitle, "Blog");
+  defaultText(o.IndexPageName, "index");
+  defaultText(o.ArchiveIndexPageName, "bymonth");
+  defaultText(o.ArticleIndexPageName, "articles");
+  defaultText(o.CoolLinkCaption, "See page");
+  defaultText(o.IndexPageCaption, "Blog Home");
+  defaultText(o.ArchiveIndexCaption, "Archives");
+  defaultText(o.ArticleIndexCaption, "Articles");
+  defaultText(o.ReadThisArticleCaption, "(Read Article)");
+  defaultText(o.RSS091PageName, "index.rss");
+  defaultText(o.RSS20PageName, "rss.xml");
+  defaultText(o.PageTitleArchiveByMonth, "Archive by Month");
+  defaultText(o.PageTitleArticleIndex, "Article Index");
+  defaultText(o.PageTitleDailyEntries, "Daily Entries");
+  defaultText(o.PageTitleWeeklyEntries, "Weekly Entries");
+  defaultText(o.CategoryIndexPageName, "category");
+  defaultText(o.CategoryIndexCaption, "Category Index");
+  defaultText(o.PageTitleCategoryIndex, "Category Index");
+  defaultText(o.RecentPageName, "recent");
+  defaultText(o.RecentLinkCaption, "Recent Entries");
+  defaultText(o.RecentPageTitle, "Recent Entries");
+}
+
+void Generator::listPass() {
+  store::Table& t = blog_.tblBlog();
+  t.first();
+  readRow();
+  while (!t.eof()) {
+    builders_->listPassRow(*this);
+    t.next();
+    if (t.eof()) break;
+    readRow();
+  }
+  builders_->listPassEnd(*this);
+}
+
+void Generator::archivePass() {
+  store::Table& t = blog_.tblBlog();
+  t.last();
+  readRow();
+  fillEntry();
+  // A blog without any entry row has no archive page.
+  if (!row.valid) return;
+  builders_->archiveStart(*this);
+  for (;;) {
+    const int32_t type = row.rec.BlogPageType;
+    if (type == store::kBlogEntry || type == store::kArticlePage) builders_->archiveRow(*this);
+    switch (type) {
+      case store::kArticlePage: builders_->articlePage(*this); break;
+      case store::kStaticPage: builders_->staticPage(*this); break;
+      case store::kHiddenPage: builders_->hiddenPage(*this); break;
+      case store::kHomePage:
+        if (homeEntryKey == -1) {
+          homeEntryKey = row.rec.BlogKey;
+          homeEntryVars = entryVars;
+        } else {
+          log_.AppendColouredLine(colours::kRed, "*** Error: Duplicate Home Page entry will be skipped ***");
+        }
+        break;
+      case store::kRecentEntriesPage:
+        if (recentEntryKey == -1) {
+          recentEntryKey = row.rec.BlogKey;
+          recentEntryVars = entryVars;
+        } else {
+          log_.AppendColouredLine(colours::kRed, "*** Error: Duplicate Recent Entries page will be skipped ***");
+        }
+        break;
+      case store::kRedirectPage: builders_->redirectPage(*this); break;
+      case store::kFreeFormatPage: builders_->freeFormatPage(*this); break;
+      default: break;
+    }
+    t.prior();
+    if (t.bof()) break;
+    readRow();
+    fillEntry();
+  }
+  builders_->archiveEnd(*this);
+}
+
+void Generator::homePass() {
+  store::Table& t = blog_.tblBlog();
+  t.first();
+  readRow();
+  fillEntry();
+  listedEntries = 0;
+  feedItems = 0;
+  builders_->homeStart(*this);
+  builders_->feedsStart(*this);
+  builders_->recentStart(*this);
+  while (!t.eof()) {
+    if (options().IndexEntries >= listedEntries) {
+      homePriorPeriod = row.keys;
+      hasHomePriorPeriod = true;
+    }
+    builders_->homeRow(*this);
+    builders_->feedsRow(*this);
+    builders_->recentRow(*this);
+    t.next();
+    if (t.eof()) break;
+    readRow();
+    fillEntry();
+  }
+  builders_->homeEnd(*this);
+  builders_->feedsEnd(*this);
+  builders_->recentEnd(*this);
+}
+
+void Generator::writePicturesAndFiles() {
+  store::Table& pictures = blog_.tblPictures();
+  if (!pictures.isEmpty()) {
+    RowKeeper keep(pictures);
+    for (pictures.first(); !pictures.eof(); pictures.next()) {
+      // A picture that cannot be saved is skipped; the next one follows.
+      try {
+        const std::string name = pictures.asString("BlogPictureName");
+        log_.AppendLine("processing picture " + name);
+        output_->WriteStoredFile(PageOutput::StoredKind::Picture, name, pictures.asInteger("BlogPictureCRC"),
+                                 [&] { return pictures.blobBytes("BlogPicture"); });
+      } catch (const store::StoreError&) {
+      }
+    }
+  }
+  store::Table& files = blog_.tblFiles();
+  if (!files.isEmpty()) {
+    RowKeeper keep(files);
+    const std::string homePage = names().page(options().IndexPageName);
+    for (files.first(); !files.eof(); files.next()) {
+      try {
+        const std::string name = files.asString("BlogFileName");
+        log_.AppendLine("processing file " + name);
+        if (util::equalsNoCase(name, homePage)) {
+          indexOverwrite = true;
+          log_.AppendColouredLine(colours::kGreen, "*** This page will overwrite the Blog Index Page ***");
+        }
+        output_->WriteStoredFile(PageOutput::StoredKind::File, name, files.asInteger("BlogFileCRC"),
+                                 [&] { return files.blobBytes("BlogFile"); });
+      } catch (const store::StoreError&) {
+      }
+    }
+  }
+}
+
+void Generator::summary() {
+  const RunCounters& c = output_->counters();
+  log_.AppendLine("Output Location: " + outputFolder_);
+  log_.AppendLine("Added or Changed: " + std::to_string(c.pagesAddedOrChanged) + " pages, " +
+                  std::to_string(static_cast<int64_t>(c.filesAddedOrChanged) + c.picturesAddedOrChanged) +
+                  " files and pictures ");
+  log_.AppendLine("Removed: " + std::to_string(c.pagesRemoved) + " pages ");
+  log_.AppendLine("Done!");
+}
+
+void Generator::GeneratePages() {
+  if (!blog_.isOpen()) throw store::StoreError("Cannot generate pages: no blog is open");
+  log_.ClearLog();
+  store::Table& entries = blog_.tblBlog();
+  RowKeeper keepEntry(entries);
+  log_.AppendLine("Generating HTML");
+  resetState();
+
+  outputFolder_ = outputFolderOfBlog();
+  output_ = std::make_unique<PageOutput>(blog_, log_, outputFolder_);
+  // Whatever way the run ends, the tracking writes made so far are committed
+  // and the counters stay readable.
+  struct OutputCloser {
+    Generator& g;
+    ~OutputCloser() {
+      g.counters_ = g.output_->counters();
+      g.output_.reset();
+    }
+  } closer{*this};
+
+  output_->ResetNewChecksums();
+  if (!util::directoryExists(outputFolder_) && !util::createDirectories(outputFolder_).ok())
+    throw OutputError("Cannot create " + outputFolder_);
+  log_.AppendLine("Output Location is " + outputFolder_);
+  log_.AppendLine("Loading Template Package...");
+  loadTemplatePackage();
+  applyDefaultOptions();
+
+  options().PageNamePrefix = sanitizePagePrefix(options().PageNamePrefix);
+  pagePrefix_ = options().PageNamePrefix;
+  templates::SetPageNamePrefix(pagePrefix_);
+  pageExtension_ = pageExtensionOf(options().HTMLExtension);
+  builders_->beginSiteValues(*this);
+
+  listPass();
+  const bool categories = options().ArchiveByCategory != 3;
+  if (categories) builders_->categoryLinks(*this);
+  builders_->archiveIndexPage(*this);
+  builders_->articleIndexPage(*this);
+  if (categories) {
+    builders_->categoryPages(*this);
+    builders_->categoryIndexPage(*this);
+  }
+  archivePass();
+  homePass();
+  writePicturesAndFiles();
+  output_->RemoveOrphans();
+  summary();
+}
+
+std::string Generator::previewPath() {
+  if (!outputFolder_.empty()) return outputFolder_ + pagePrefix_ + options().IndexPageName + pageExtension_;
+  // No run in this session yet: the names the next run would use.
+  const std::string index = options().IndexPageName.empty() ? "index" : options().IndexPageName;
+  return outputFolderOfBlog() + sanitizePagePrefix(options().PageNamePrefix) + index +
+         pageExtensionOf(options().HTMLExtension);
+}
+
+PreviewResult PreviewPages(Generator& generator) {
+  PreviewResult r;
+  r.path = generator.previewPath();
+  r.ok = util::fileExists(r.path);
+  if (!r.ok) r.message = "Error: Index File is missing. Preview failed.\n\n" + r.path;
+  return r;
+}
+
+}  // namespace tessary::generator

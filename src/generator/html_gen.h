@@ -1,0 +1,276 @@
+// The generation run: turns the open blog (entries, categories, pictures, extra
+// files, options) and the chosen template package into a complete static site
+// in the output folder "<program folder>/HTML/<blog name>/".
+//
+// The run decides what is built and in which order; the page builders decide
+// how each kind of page looks. A Generator is the generator state: it belongs to
+// the session of a front end (beside its BlogDb), lives as long as that session
+// and is reinitialised by every run; only the output folder, the page extension
+// and the page name prefix are read after a run (by PreviewPages and the
+// publishers).
+//
+// The run, in order: clear the log; reset the new checksums; make the output
+// folder; load the template package (the chosen one, then "@default.tem", then
+// the built-in copy); install its files; fill empty options with defaults; the
+// page name prefix and extension; the site-wide values; the list pass (newest
+// to oldest); the index pages; the archive pass (oldest to newest, with the
+// pages of single entries); the home pass (newest to oldest: home page, feeds,
+// recent-entries page); pictures and files; orphans; the summary.
+//
+// The page builders plug in through PageBuilders: one virtual function per page
+// kind and pass, called by the run at its place in that order.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "generator/page_output.h"
+#include "generator/site_naming.h"
+#include "store/blog_db.h"
+#include "templates/package.h"
+#include "templates/tag_engine.h"
+#include "util/progress_log.h"
+
+namespace tessary::generator {
+
+class Generator;
+
+// The fields of the tblBlog row the run stands on, read each time it moves,
+// with the period keys and captions of its date. On an empty table the row is
+// empty (a zero date) and `valid` is false.
+struct CurrentRow {
+  store::BlogRec rec;
+  PeriodKeys keys;
+  bool valid = false;
+};
+
+// The category slot table of the list pass: per category key met, the links of
+// its entries. Slots are taken in the order keys are met; the table grows as
+// needed, so any number of keys fits.
+struct CategorySlot {
+  int32_t key = -1;
+  std::string links;
+};
+class CategorySlots {
+ public:
+  void clear();
+  // The slot of the key, taken when the key is new.
+  CategorySlot& slotFor(int32_t key);
+  // The slot of the key, or nullptr when the key was never met.
+  const CategorySlot* find(int32_t key) const;
+  size_t size() const { return slots_.size(); }
+  const std::vector<CategorySlot>& slots() const { return slots_; }
+
+ private:
+  std::vector<CategorySlot> slots_;
+  std::unordered_map<int32_t, size_t> index_;
+};
+
+// "No next period": values no real key reaches.
+inline constexpr int32_t kNoNextMonth = 999999;
+inline constexpr int32_t kNoNextWeek = 9999999;
+inline constexpr int32_t kNoNextDay = 99999999;
+
+// One archive period of the archive pass: prior (0 = none), current and next.
+struct ArchivePeriod {
+  int32_t priorKey = 0;
+  std::string priorCaption;
+  int32_t key = 0;
+  std::string caption;
+  int32_t nextKey = 0;
+  std::string nextCaption;
+};
+
+// The archive pass's state for month, week and day, with the month page's
+// lists of week and day links.
+struct ArchiveState {
+  ArchivePeriod month, week, day;
+  std::string weekLinks;
+  int32_t lastWeekLinkKey = 0;
+  std::string dayLinks;
+  int32_t lastDayLinkKey = 0;
+  // The month of the row that opened the current week or day page.
+  int32_t openerMonthKey = 0;
+  std::string openerMonthCaption;
+};
+
+// The page texts being assembled.
+struct PageBuffers {
+  std::string single, home, recent, rss091, rss20, month, week, day;
+};
+
+// Where the page builders plug into the run. Every function has an empty
+// default, so a builder overrides the page kinds it makes. The Generator passed
+// in holds the state: the options, names, tag records, current row, buffers
+// and the output (WritePage).
+class PageBuilders {
+ public:
+  virtual ~PageBuilders() = default;
+
+  // Step "site-wide values", before the list pass: the master global record
+  // from the options and the start of the navigation bar.
+  virtual void beginSiteValues(Generator&) {}
+  // The list pass, for each row newest first (gen.row is read): static,
+  // article and month links, the article index list, the category lists.
+  virtual void listPassRow(Generator&) {}
+  // After the last row of the list pass (close an open article list).
+  virtual void listPassEnd(Generator&) {}
+  // The category links and the category index link (not called when option
+  // 114 `Archive by Category` is 3).
+  virtual void categoryLinks(Generator&) {}
+
+  // The index pages, in this order.
+  virtual void archiveIndexPage(Generator&) {}
+  virtual void articleIndexPage(Generator&) {}
+  virtual void categoryPages(Generator&) {}
+  virtual void categoryIndexPage(Generator&) {}
+
+  // The archive pass, oldest row first. archiveStart gets the oldest row (of any
+  // type, possibly an empty row on an empty table); archiveRow is called for
+  // each blog entry and article (period changes, then the row added to the
+  // archive pages); archiveEnd after the last row.
+  virtual void archiveStart(Generator&) {}
+  virtual void archiveRow(Generator&) {}
+  virtual void archiveEnd(Generator&) {}
+  // The pages of single entries, called in the archive pass after archiveRow.
+  virtual void articlePage(Generator&) {}
+  virtual void staticPage(Generator&) {}
+  virtual void hiddenPage(Generator&) {}
+  virtual void redirectPage(Generator&) {}
+  virtual void freeFormatPage(Generator&) {}
+
+  // The home pass, newest row first: for every row (of any type) homeRow, then
+  // feedsRow, then recentRow; the starts before the first row and the ends after
+  // the last, in the order home, feeds, recent.
+  virtual void homeStart(Generator&) {}
+  virtual void feedsStart(Generator&) {}
+  virtual void recentStart(Generator&) {}
+  virtual void homeRow(Generator&) {}
+  virtual void feedsRow(Generator&) {}
+  virtual void recentRow(Generator&) {}
+  virtual void homeEnd(Generator&) {}
+  virtual void feedsEnd(Generator&) {}
+  virtual void recentEnd(Generator&) {}
+};
+
+// The builders of every page of the site (page_builders.cpp).
+std::unique_ptr<PageBuilders> makeSitePageBuilders();
+
+class Generator {
+ public:
+  // The blog and the log outlive the Generator. Without builders the site's
+  // own builders are used.
+  Generator(store::BlogDb& blog, ProgressLog& log, std::unique_ptr<PageBuilders> builders = nullptr);
+  ~Generator();
+  Generator(const Generator&) = delete;
+  Generator& operator=(const Generator&) = delete;
+
+  // Runs the whole generation. Returns when the run completed; raises (an
+  // OutputError, a StoreError) when it ended early, after committing what was
+  // stored. REQUIRES: a blog is open.
+  void GeneratePages();
+
+  // The path "Preview Pages" opens: output folder + prefix + option 241 +
+  // extension. The output folder is the blog's even before a first run.
+  std::string previewPath();
+  // The output folder of the open blog: <program folder>/HTML/<blog name>/.
+  std::string outputFolderOfBlog() const;
+
+  // ---- The state the page builders work with -------------------------------
+
+  store::BlogDb& blog() { return blog_; }
+  ProgressLog& log() { return log_; }
+  // The open blog's current options (the run fills empty ones with defaults).
+  store::BlogOptionsRec& options() { return blog_.options(); }
+  const templates::TemplatePackage& package() const { return package_; }
+  PageBuilders& builders() { return *builders_; }
+
+  // Kept after a run.
+  const std::string& outputFolder() const { return outputFolder_; }
+  const std::string& pageExtension() const { return pageExtension_; }
+  const std::string& pagePrefix() const { return pagePrefix_; }
+  SiteNames names() const { return {pagePrefix_, pageExtension_}; }
+  ArchiveMode archiveMode() { return archiveModeOf(options().ArchiveByDate); }
+
+  // The counters of the current (or last) run.
+  RunCounters& counters() { return output_ ? output_->counters() : counters_; }
+
+  // Tracks and writes one page or feed (see PageOutput::WritePage). `source`
+  // names the entry or category the name came from, for the red line when the
+  // name is refused. REQUIRES: a run is going on.
+  bool WritePage(const std::string& name, std::string_view text, std::string_view source = {});
+
+  // Page assembly: the text followed by slice s of template k with the entry
+  // tags filled from `entry`.
+  std::string addSlice(int k, std::string text, int s, const templates::templateEntryVars& entry,
+                       const templates::templatePageVars& page, const templates::templateGlobalVars& global) const;
+  // FillPageTags, then ResolveCommands: the finished page.
+  std::string finishPage(std::string text, const templates::templateGlobalVars& global,
+                         const templates::templateEntryVars& entry,
+                         const templates::templatePageVars& page) const;
+
+  // "entry <key> "<title>"": names the current row in messages.
+  std::string describeCurrentEntry() const;
+
+  bool indexOverwrite = false;
+  int32_t homeEntryKey = -1;
+  int32_t recentEntryKey = -1;
+  int32_t listedEntries = 0;
+  int32_t feedItems = 0;
+  CategorySlots categorySlots;
+  PageBuffers buffers;
+
+  // The tag records: the master global record and a working copy of it; the
+  // page records; the current entry, the home-page entry and the recent-page entry.
+  templates::templateGlobalVars globalVars;
+  templates::templateGlobalVars workingGlobalVars;
+  templates::templatePageVars indexPageVars, monthPageVars, weekPageVars, dayPageVars, homePageVars,
+      recentPageVars;
+  templates::templateEntryVars entryVars, homeEntryVars, recentEntryVars;
+
+  // The row the run stands on (FillEntryRecord has filled entryVars from it in
+  // the archive and home passes).
+  CurrentRow row;
+  ArchiveState archive;
+  // The home pass: the period of the last row visited while the home page's
+  // list was not yet full.
+  PeriodKeys homePriorPeriod;
+  bool hasHomePriorPeriod = false;
+
+ private:
+  void resetState();
+  void readRow();
+  void fillEntry();
+  void loadTemplatePackage();
+  void applyDefaultOptions();
+  void listPass();
+  void archivePass();
+  void homePass();
+  void writePicturesAndFiles();
+  void summary();
+
+  store::BlogDb& blog_;
+  ProgressLog& log_;
+  std::unique_ptr<PageBuilders> builders_;
+  templates::TemplatePackage package_;
+  std::string outputFolder_;
+  std::string pageExtension_ = ".html";
+  std::string pagePrefix_;
+  RunCounters counters_;
+  std::unique_ptr<PageOutput> output_;
+};
+
+// "Preview Pages": the path to open in a browser, or the message to show when
+// the home page is missing.
+struct PreviewResult {
+  bool ok = false;
+  std::string path;     // the home page's file
+  std::string message;  // "Error: Index File is missing. Preview failed.\n\n" + path
+};
+PreviewResult PreviewPages(Generator& generator);
+
+}  // namespace tessary::generator
