@@ -39,6 +39,8 @@ class UserInterface {
   virtual void statusShow(const std::string& text) = 0;
   virtual void statusSetMessage(const std::string& text) = 0;
   virtual void statusClose() = 0;
+  // The popup's window title, set after statusShow; front ends without a title ignore it.
+  virtual void statusSetCaption(const std::string& /*caption*/) {}
 
   // Dialogs run on a copy.
   virtual bool runBasicOptions(BlogOptionsRec&) { return false; }
