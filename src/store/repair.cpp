@@ -235,9 +235,11 @@ RepairResult repairBlogFile(const std::string& source, const std::string& target
   PercentReporter reporter(handlers);
   reporter.report(0);
   bool ended = false;
+  // A result, good or bad, means the repair ran to its end; only a raised
+  // failure ends it early.
   auto finish = [&](RepairResult r) {
-    if (r.ok || !r.tables.empty()) reporter.report(100);
-    handlers.end(r.ok);
+    reporter.report(100);
+    handlers.end(true);
     ended = true;
     return r;
   };
