@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <vector>
 
 #include "store/schema.h"
@@ -13,9 +14,13 @@ namespace tessary::generator {
 
 namespace {
 
-// Tracking writes are committed in batches of this many rows: a run over
-// thousands of files pays a handful of disk syncs, not one per row.
+// Tracking writes are committed in batches: at least this many rows and at
+// least a second's worth, so a run over thousands of files pays a handful of
+// disk syncs (each costs tens of milliseconds), not one per row, and a run that
+// dies loses at most about a second of tracking (which the next run redoes:
+// a page whose local checksum was not recorded is written again).
 constexpr int kRowsPerCommit = 1000;
+constexpr auto kCommitInterval = std::chrono::seconds(1);
 
 int32_t columnInt(sqlite3_stmt* st, int col) {
   return sqlite3_column_type(st, col) == SQLITE_NULL ? 0 : static_cast<int32_t>(sqlite3_column_int64(st, col));
@@ -96,8 +101,10 @@ void PageOutput::touched() {
   if (!inTransaction_) {
     blog_.database().begin();
     inTransaction_ = true;
+    batchStart_ = std::chrono::steady_clock::now();
   }
-  if (++pendingWrites_ >= kRowsPerCommit) commit();
+  if (++pendingWrites_ >= kRowsPerCommit && std::chrono::steady_clock::now() - batchStart_ >= kCommitInterval)
+    commit();
 }
 
 void PageOutput::commit() {

@@ -19,6 +19,7 @@
 // committed on every exit path (commit(), or the destructor).
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -130,6 +131,7 @@ class PageOutput : public templates::TemplateFileSink {
   bool loaded_ = false;
   int pendingWrites_ = 0;
   bool inTransaction_ = false;
+  std::chrono::steady_clock::time_point batchStart_;
   store::Statement insert_, update_;
 };
 

@@ -1,0 +1,256 @@
+// Generation benchmark: builds a synthetic blog through the store (10,000
+// entries over 8 years: 70 % blog entries, 25 % articles, 5 % static pages; 20
+// categories; texts of about 1.5 KB) and times
+//   1. the first run (every file new),
+//   2. a run with nothing changed after the site was marked as published (it
+//      must write 0 files),
+//   3. a run after one entry changed (it must rewrite only the files that show
+//      that entry; they are listed),
+// reporting files and MB per second and the peak memory. Then the tracking
+// alone: ResetNewChecksums, the WritePage lookups and RemoveOrphans of a
+// no-change run over 20,000 tracked files (goal: at most 1 s together).
+//
+// Usage: bench_generate [ENTRIES] [--all-articles] [--keep]
+// Peak memory also shows in `/usr/bin/time -v build/bench/bench_generate`.
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <string>
+
+#include "generator/html_gen.h"
+#include "generator/page_output.h"
+#include "store/blog_db.h"
+#include "util/date_time.h"
+#include "util/files.h"
+
+using namespace tessary;
+
+namespace {
+
+class QuietUI : public store::UserInterface {
+ public:
+  void showMessage(const std::string&) override {}
+  void showError(const std::string&) override {}
+  store::Answer confirm(const std::string&, store::Buttons) override { return store::Answer::Yes; }
+  void statusShow(const std::string&) override {}
+  void statusSetMessage(const std::string&) override {}
+  void statusClose() override {}
+};
+
+class CountingLog : public ProgressLog {
+ public:
+  void ClearLog() override { lines = 0; }
+  void AppendLine(const std::string&) override { ++lines; }
+  void AppendColouredLine(Colour, const std::string&) override { ++lines; }
+  long lines = 0;
+};
+
+std::string prose(std::mt19937& rng, size_t bytes) {
+  static const char* kWords[] = {"the",  "blog",   "entry",  "static", "page",   "template", "archive", "month",
+                                 "with", "about",  "garden", "today",  "photo",  "travel",   "river",   "coffee",
+                                 "book", "friend", "music",  "winter", "summer", "<p>",      "<b>",     "</b>"};
+  std::string s;
+  std::uniform_int_distribution<size_t> pick(0, sizeof kWords / sizeof kWords[0] - 1);
+  while (s.size() < bytes) {
+    s += kWords[pick(rng)];
+    s += ' ';
+  }
+  s.resize(bytes);
+  return s;
+}
+
+double seconds(std::chrono::steady_clock::time_point since) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+struct FileState {
+  ino_t inode;
+  int64_t size;
+};
+
+std::map<std::string, FileState> snapshot(const std::string& folder) {
+  std::map<std::string, FileState> files;
+  for (const std::string& name : util::listFiles(folder)) {
+    struct stat st {};
+    if (::stat((folder + name).c_str(), &st) == 0) files[name] = {st.st_ino, static_cast<int64_t>(st.st_size)};
+  }
+  return files;
+}
+
+// The files that are new or were replaced (atomic writes give a new inode).
+std::vector<std::string> written(const std::map<std::string, FileState>& before,
+                                 const std::map<std::string, FileState>& after) {
+  std::vector<std::string> names;
+  for (const auto& [name, st] : after) {
+    const auto it = before.find(name);
+    if (it == before.end() || it->second.inode != st.inode) names.push_back(name);
+  }
+  return names;
+}
+
+long peakKb() {
+  rusage ru{};
+  getrusage(RUSAGE_SELF, &ru);
+  return ru.ru_maxrss;
+}
+
+void report(const char* what, double secs, const std::vector<std::string>& files, const std::string& folder) {
+  int64_t bytes = 0;
+  for (const auto& f : files) bytes += util::fileSize(folder + f);
+  std::printf("%-34s %7.2f s  %6zu files written  %8.1f MB  %8.0f files/s  %6.1f MB/s  peak %ld MB\n", what, secs,
+              files.size(), bytes / 1e6, secs > 0 ? files.size() / secs : 0.0, secs > 0 ? bytes / 1e6 / secs : 0.0,
+              peakKb() / 1024);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int count = 10000;
+  bool allArticles = false, keep = false;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--all-articles") == 0) allArticles = true;
+    else if (std::strcmp(argv[i], "--keep") == 0) keep = true;
+    else count = std::atoi(argv[i]);
+  }
+  const std::string folder = "/tmp/tessary-bench-generate";
+  std::filesystem::remove_all(folder);
+  (void)util::createDirectories(folder);
+  const std::string file = folder + "/bench.zdb";
+  QuietUI ui;
+  CountingLog log;
+  std::mt19937 rng(7);
+
+  store::BlogDb blog(folder, ui);
+  if (!blog.CreateBlog(file)) return 1;
+  blog.database().exec("DELETE FROM tblBlog");  // the sample entries
+  blog.database().notifyDataChanged("tblBlog");
+  auto t0 = std::chrono::steady_clock::now();
+  {
+    store::Transaction tx(blog.database());
+    store::Table& cats = blog.tblCategory();
+    for (int c = 0; c < 20; ++c) {
+      cats.insert();
+      cats.setString("CategoryTitle", "Category " + std::to_string(c));
+      cats.setString("CategoryName", "cat" + std::to_string(c));
+      cats.setString("CategoryText", prose(rng, 200));
+      cats.post();
+    }
+    store::Table& t = blog.tblBlog();
+    const util::DateTime start = util::encodeDate(2016, 1, 1);
+    const double span = 8 * 365.25;
+    std::uniform_int_distribution<int> cat(1, 20), kind(0, 99);
+    for (int i = 0; i < count; ++i) {
+      const int k = kind(rng);
+      const int type = allArticles ? 1 : (k < 70 ? 0 : k < 95 ? 1 : 2);
+      t.insert();
+      t.setDateTime("BlogDateTime", start + span * i / count + 0.375);
+      t.setInteger("BlogPageType", type);
+      t.setString("BlogTitle", "Entry number " + std::to_string(i));
+      t.setString("BlogText", prose(rng, 1500));
+      if (type != 0) t.setString("BlogPageName", "page" + std::to_string(i));
+      t.setInteger("BlogCategory", cat(rng));
+      t.setInteger("BlogCategory2", -1);
+      t.setInteger("BlogCategory3", -1);
+      t.post();
+    }
+    tx.commit();
+  }
+  std::printf("blog of %d entries (%s) built in %.2f s\n", count, allArticles ? "all articles" : "70/25/5", seconds(t0));
+
+  // 0. The run's own work (three passes over the entries, template files,
+  // tracking) with builders that build nothing.
+  {
+    generator::Generator bare(blog, log, std::make_unique<generator::PageBuilders>());
+    t0 = std::chrono::steady_clock::now();
+    bare.GeneratePages();
+    std::printf("%-34s %7.2f s  (three passes over %d entries, no pages)\n", "run without page builders", seconds(t0),
+                count);
+    blog.database().exec("DELETE FROM tblPages");
+    std::filesystem::remove_all(bare.outputFolderOfBlog());
+  }
+
+  generator::Generator gen(blog, log);
+  const std::string out = gen.outputFolderOfBlog();
+
+  // 1. First run.
+  auto before = snapshot(out);
+  t0 = std::chrono::steady_clock::now();
+  gen.GeneratePages();
+  double secs = seconds(t0);
+  auto after = snapshot(out);
+  report("first run", secs, written(before, after), out);
+  std::printf("  %zu files in the output folder, %ld log lines\n", after.size(), log.lines);
+
+  // 2. Published, nothing changed.
+  generator::MarkAllAsPublished(blog);
+  before = after;
+  t0 = std::chrono::steady_clock::now();
+  gen.GeneratePages();
+  secs = seconds(t0);
+  after = snapshot(out);
+  const auto none = written(before, after);
+  report("no-change run (after publishing)", secs, none, out);
+  if (!none.empty()) std::printf("  FAIL: the no-change run wrote %zu files\n", none.size());
+
+  // 3. One entry changed: the newest blog entry.
+  {
+    store::Table& t = blog.tblBlog();
+    for (t.first(); !t.eof(); t.next())
+      if (t.asInteger("BlogPageType") == 0 || allArticles) break;
+    std::printf("changing entry %d \"%s\"\n", t.asInteger("BlogKey"), t.asString("BlogTitle").c_str());
+    t.edit();
+    t.setString("BlogText", prose(rng, 1500));
+    t.post();
+  }
+  generator::MarkAllAsPublished(blog);
+  before = after;
+  t0 = std::chrono::steady_clock::now();
+  gen.GeneratePages();
+  secs = seconds(t0);
+  after = snapshot(out);
+  const auto changed = written(before, after);
+  report("run after one entry changed", secs, changed, out);
+  std::string list;
+  for (const auto& f : changed) list += " " + f;
+  std::printf("  rewritten:%s\n", list.c_str());
+
+  // 4. The tracking alone over 20,000 tracked files, nothing changed.
+  {
+    const std::string trackOut = folder + "/tracking/";
+    (void)util::createDirectories(trackOut);
+    blog.database().exec("DELETE FROM tblPages");
+    const int files = 20000;
+    auto pageText = [](int i) { return "<html>page " + std::to_string(i) + "</html>"; };
+    {
+      generator::PageOutput o(blog, log, trackOut);
+      o.ResetNewChecksums();
+      for (int i = 0; i < files; ++i) o.WritePage("p" + std::to_string(i) + ".html", pageText(i));
+      o.RemoveOrphans();
+    }
+    generator::MarkAllAsPublished(blog);
+    t0 = std::chrono::steady_clock::now();
+    generator::PageOutput o(blog, log, trackOut);
+    o.ResetNewChecksums();
+    const double reset = seconds(t0);
+    auto t1 = std::chrono::steady_clock::now();
+    for (int i = 0; i < files; ++i) o.WritePage("p" + std::to_string(i) + ".html", pageText(i));
+    const double lookups = seconds(t1);
+    t1 = std::chrono::steady_clock::now();
+    o.RemoveOrphans();
+    o.commit();
+    const double orphans = seconds(t1);
+    std::printf("tracking of %d files, no change: reset %.3f s + lookups %.3f s + orphans %.3f s = %.3f s "
+                "(goal <= 1 s), %d written\n",
+                files, reset, lookups, orphans, reset + lookups + orphans, o.counters().pagesAddedOrChanged);
+  }
+  std::printf("peak memory %ld MB\n", peakKb() / 1024);
+  blog.CloseBlog();
+  if (!keep) std::filesystem::remove_all(folder);
+  return none.empty() ? 0 : 1;
+}
