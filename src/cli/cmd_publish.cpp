@@ -1,0 +1,49 @@
+// publish: "Publish to Web" and "Publish Next 10" from the command line. The
+// blog's option 511 chooses FTP or file copy; the pages come from the output
+// folder of the last generation run (<program folder>/HTML/<blog name>/).
+#include <iostream>
+
+#include "cli/cli.h"
+#include "publish/ftp_blog.h"
+#include "store/blog_db.h"
+#include "util/files.h"
+#include "util/text.h"
+
+namespace tessary::cli {
+namespace {
+
+std::string outputFolderOf(const std::string& programFolder, const std::string& blogFile) {
+  std::string stem = util::fileNameOf(blogFile);
+  const std::string ext = util::extensionOf(stem);
+  stem.resize(stem.size() - ext.size());
+  return util::joinPath(util::joinPath(programFolder, "HTML"), stem) + "/";
+}
+
+int cmdPublish(Context& c) {
+  const std::string file = c.args.positional("BLOG.zdb");
+  int limit = publish::kPublishAllLimit;
+  if (auto text = c.args.option("--limit")) {
+    if (!util::parseInt(*text, limit) || limit < 1) throw UsageError("--limit takes a whole number of pages, 1 or more");
+  }
+  c.args.finish();
+  store::BlogDb blog(c.programFolder, c.ui);
+  blog.OpenBlog(file);
+  const std::string output = outputFolderOf(c.programFolder, blog.fileName());
+  if (!util::directoryExists(output)) {
+    std::cerr << "Nothing to publish: the output folder " << output
+              << " does not exist. Generate the pages first.\n";
+    blog.CloseBlog();
+    return kFailure;
+  }
+  const publish::PublishOutcome outcome = publish::PublishPages(blog, output, c.log, limit);
+  blog.CloseBlog();
+  return outcome.completed && outcome.errors == 0 ? kSuccess : kFailure;
+}
+
+const RegisterCommand kPublish({"publish", "publish BLOG.zdb [--limit N]",
+                                "Publish the generated pages that changed (by FTP, or by file copy when option 511 "
+                                "is 1); --limit 10 is \"Publish Next 10\". --yes answers the directory question.",
+                                cmdPublish});
+
+}  // namespace
+}  // namespace tessary::cli

@@ -1,0 +1,324 @@
+#include "publish/ftpsend.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
+#include "util/files.h"
+#include "util/text.h"
+
+namespace tessary::publish {
+
+namespace {
+
+// The greeting may be preceded by preliminary (1xx) replies; a server that
+// sends nothing else is not waited on for ever.
+constexpr int kMaxPreliminaryReplies = 100;
+
+std::string localHostName() {
+  char buf[256] = {};
+  if (::gethostname(buf, sizeof buf - 1) != 0) return "localhost";
+  return buf;
+}
+
+bool allDigits(const std::string& s) {
+  if (s.empty()) return false;
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+int decimalOrZero(const std::string& s) {
+  const std::string t = util::trim(s);
+  if (!allDigits(t) || t.size() > 9) return 0;
+  return std::stoi(t);
+}
+
+class FileCloser {
+ public:
+  explicit FileCloser(int fd) : fd_(fd) {}
+  ~FileCloser() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileCloser(const FileCloser&) = delete;
+  FileCloser& operator=(const FileCloser&) = delete;
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+// What an upload sends: an open local file or the bytes of DataStream, from an offset.
+struct TFTPSend::Source {
+  int fd = -1;
+  std::string_view bytes;
+};
+
+TFTPSend::TFTPSend() : Password("anonymous@" + localHostName()) {}
+
+TFTPSend::~TFTPSend() = default;
+
+void TFTPSend::status(bool response, const std::string& value) {
+  if (OnStatus) OnStatus(*this, response, value);
+}
+
+int TFTPSend::ReadReply() {
+  fullResult_.clear();
+  std::string code;
+  for (int lines = 0;; ++lines) {
+    std::string line;
+    bool failed = false;
+    if (lines >= kMaxReplyLines) {
+      failed = true;  // a reply without end: stop reading and count it as failed
+    } else {
+      line = control_.recvLine(Timeout, kMaxReplyLineBytes);
+      failed = control_.lastError() != 0;
+    }
+    if (code.empty() && line.size() > 3 && (line[3] == ' ' || line[3] == '-')) code = line.substr(0, 3);
+    resultString_ = line;
+    fullResult_.push_back(line);
+    status(true, line);
+    if (failed) {
+      // A reply cut off by a time-out, a closed connection or the bounds is no
+      // reply: its first line's code must not pass for the server's answer.
+      code.clear();
+      break;
+    }
+    if (!code.empty() && line.size() > 3 && line.compare(0, 3, code) == 0 && line[3] == ' ') break;
+  }
+  resultCode_ = allDigits(code) ? std::stoi(code) : 0;
+  return resultCode_;
+}
+
+int TFTPSend::SendCommand(const std::string& command) {
+  control_.purge();
+  control_.sendBytes(command + "\r\n", Timeout);
+  status(false, command);
+  return ReadReply();
+}
+
+bool TFTPSend::LogOn() {
+  canResume_ = false;
+  control_.close();
+  if (!control_.connect(TargetHost, TargetPort, IPInterface, Timeout)) {
+    // Not a reply, but the one line that tells what went wrong.
+    resultCode_ = 0;
+    resultString_ = control_.lastErrorText();
+    fullResult_ = {resultString_};
+    return false;
+  }
+  int code = ReadReply();
+  for (int i = 0; i < kMaxPreliminaryReplies && code / 100 == 1; ++i) code = ReadReply();
+  if (code / 100 != 2) return false;
+
+  bool loggedIn = false;
+  code = SendCommand("USER " + UserName);
+  if (code / 100 == 2) {
+    loggedIn = true;
+  } else if (code / 100 == 3) {
+    code = SendCommand("PASS " + Password);
+    if (code / 100 == 2) {
+      loggedIn = true;
+    } else if (code / 100 == 3) {
+      code = SendCommand("ACCT " + Account);
+      loggedIn = code / 100 == 2;
+    }
+  }
+  if (!loggedIn) return false;
+
+  SendCommand("TYPE I");
+  SendCommand("STRU F");
+  SendCommand("MODE S");
+  if (SendCommand("REST 0") == 350 && SendCommand("REST 1") == 350) {
+    SendCommand("REST 0");
+    canResume_ = true;
+  }
+  return true;
+}
+
+bool TFTPSend::LogOff() {
+  const int code = SendCommand("QUIT");
+  control_.close();
+  data_.close();
+  return code / 100 == 2;
+}
+
+std::string TFTPSend::CurrentDirectory() {
+  if (SendCommand("PWD") / 100 != 2) return {};
+  const std::string& s = resultString_;
+  const size_t open = s.find('"');
+  if (open == std::string::npos) return util::trim(s);
+  const size_t close = s.find('"', open + 1);
+  return util::trim(s.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1));
+}
+
+bool TFTPSend::ChangeDirectory(const std::string& directory) { return SendCommand("CWD " + directory) / 100 == 2; }
+
+bool TFTPSend::ParentDirectory() { return SendCommand("CDUP") / 100 == 2; }
+
+bool TFTPSend::MakeDirectory(const std::string& directory) { return SendCommand("MKD " + directory) / 100 == 2; }
+
+bool TFTPSend::RemoveFile(const std::string& name) { return SendCommand("DELE " + name) / 100 == 2; }
+
+void TFTPSend::ParsePassiveReply() {
+  const std::string s = util::trim(resultString_);
+  std::string text;
+  const size_t open = s.find('('), close = s.find(')');
+  if (open != std::string::npos && close != std::string::npos) {
+    text = close > open ? s.substr(open + 1, close - open - 1) : std::string();
+  } else {
+    const size_t blank = s.find_last_of(' ');
+    text = blank == std::string::npos ? s : s.substr(blank + 1);
+  }
+  std::vector<std::string> parts = util::split(text, ',');
+  parts.resize(std::max<size_t>(parts.size(), 6));
+  for (auto& p : parts) p = util::trim(p);
+  dataIP_ = parts[0] + "." + parts[1] + "." + parts[2] + "." + parts[3];
+  dataPort_ = std::to_string(decimalOrZero(parts[4]) * 256 + decimalOrZero(parts[5]));
+}
+
+void TFTPSend::ParseExtendedPassiveReply() {
+  const std::string& s = resultString_;
+  std::string text;
+  const size_t open = s.find('(');
+  const size_t close = open == std::string::npos ? std::string::npos : s.find(')', open + 1);
+  if (open == std::string::npos) text = s;
+  else if (close == std::string::npos) text = s.substr(open + 1);
+  else text = s.substr(open + 1, close - open - 1);
+  text = util::trim(text);
+  if (!text.empty()) text.pop_back();
+  size_t start = text.size();
+  while (start > 0 && text[start - 1] >= '0' && text[start - 1] <= '9') --start;
+  dataPort_ = text.substr(start);
+}
+
+bool TFTPSend::OpenDataConnection() {
+  const std::string family = control_.isIPv6() ? "2" : "1";
+  if (PassiveMode) {
+    bool extended = false;
+    if (!ForceOldPort && SendCommand("EPSV " + family) / 100 == 2) {
+      ParseExtendedPassiveReply();
+      dataIP_ = TargetHost;
+      extended = true;
+    }
+    if (!extended) {
+      if (control_.isIPv6()) return false;
+      if (SendCommand("PASV") / 100 != 2) return false;
+      ParsePassiveReply();
+    }
+    data_.close();
+    if (!data_.connect(dataIP_, dataPort_, IPInterface, Timeout)) {
+      fullResult_.push_back("data connection: " + data_.lastErrorText());
+      return false;
+    }
+    return true;
+  }
+
+  data_.close();
+  if (!data_.listen(control_.localAddress(), ForceDefaultPort ? "ftp-data" : "0")) {
+    fullResult_.push_back("data connection: " + data_.lastErrorText());
+    return false;
+  }
+  data_.setLinger(true, 10);
+  dataIP_ = data_.localAddress();
+  dataPort_ = data_.localPort();
+  if (!ForceOldPort && SendCommand("EPRT |" + family + "|" + dataIP_ + "|" + dataPort_ + "|") / 100 == 2) return true;
+  if (!isIPv4Address(dataIP_)) return false;
+  const int port = decimalOrZero(dataPort_);
+  return SendCommand("PORT " + util::replaceAll(dataIP_, ".", ",") + "," + std::to_string(port / 256) + "," +
+                     std::to_string(port % 256)) /
+             100 ==
+         2;
+}
+
+bool TFTPSend::AcceptDataConnection() {
+  if (PassiveMode) return true;
+  Socket accepted = data_.accept(Timeout);
+  if (!accepted.isOpen()) {
+    fullResult_.push_back("data connection: " + data_.lastErrorText());
+    return false;
+  }
+  // The listening socket closes abortively; the accepted one inherits that
+  // setting, and an abortive close would throw away data not yet delivered.
+  accepted.setLinger(false, 0);
+  data_ = std::move(accepted);
+  return true;
+}
+
+bool TFTPSend::SendData(Source& source) {
+  if (!AcceptDataConnection()) {
+    data_.close();
+    return false;
+  }
+  const bool sent = source.fd >= 0 ? data_.sendFile(source.fd, Timeout) : data_.sendBytes(source.bytes, Timeout);
+  data_.close();
+  const int code = ReadReply();
+  return sent && code / 100 == 2;
+}
+
+bool TFTPSend::StoreData(const std::string& command, int64_t restartOffset) {
+  Source source;
+  int64_t size = 0;
+  int fd = -1;
+  if (DirectFile) {
+    if (!util::fileExists(DirectFileName)) return false;
+    fd = ::open(DirectFileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw std::system_error(errno, std::generic_category(), "Cannot open " + DirectFileName);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+      const int err = errno;
+      ::close(fd);
+      throw std::system_error(err, std::generic_category(), "Cannot read " + DirectFileName);
+    }
+    size = st.st_size;
+    source.fd = fd;
+  } else {
+    size = static_cast<int64_t>(DataStream.size());
+    source.bytes = DataStream;
+  }
+  FileCloser closer(fd);
+
+  if (!OpenDataConnection()) {
+    data_.close();
+    return false;
+  }
+  SendCommand(BinaryMode ? "TYPE I" : "TYPE A");
+  if (!canResume_) restartOffset = 0;
+  if (size > 0 && size == restartOffset) {
+    data_.close();
+    return true;
+  }
+  if (size < restartOffset) restartOffset = 0;
+  SendCommand("ALLO " + std::to_string(size - restartOffset));
+  if (canResume_ && SendCommand("REST " + std::to_string(restartOffset)) / 100 != 3) {
+    data_.close();
+    return false;
+  }
+  if (fd >= 0) {
+    if (::lseek(fd, restartOffset, SEEK_SET) < 0)
+      throw std::system_error(errno, std::generic_category(), "Cannot read " + DirectFileName);
+  } else {
+    source.bytes = source.bytes.substr(static_cast<size_t>(restartOffset));
+  }
+  if (SendCommand(command) / 100 != 1) {
+    data_.close();
+    return false;
+  }
+  return SendData(source);
+}
+
+bool TFTPSend::UploadFile(const std::string& name, bool resume) {
+  int64_t offset = 0;
+  if (resume && canResume_ && SendCommand("SIZE " + name) / 100 == 2) {
+    const size_t blank = resultString_.find_last_of(' ');
+    const std::string digits = util::trim(blank == std::string::npos ? std::string() : resultString_.substr(blank + 1));
+    if (allDigits(digits) && digits.size() < 18) offset = std::stoll(digits);
+  }
+  return StoreData("STOR " + name, offset);
+}
+
+}  // namespace tessary::publish
