@@ -46,9 +46,11 @@ class ScriptedFtpServer {
   // reply "{pasv}" becomes h1,h2,h3,h4,p1,p2 and "{epsv}" the port of a new
   // data listener. "STOR-DATA" "<close>" closes everything once the data
   // connection is open; "STOR-END" is the reply after the data.
-  void on(const std::string& key, std::string raw) {
+  void on(const std::string& key, std::string raw) { onEach(key, {std::move(raw)}); }
+  // Replies given in turn to the same command; the last one repeats.
+  void onEach(const std::string& key, std::vector<std::string> raws) {
     std::lock_guard<std::mutex> lock(mutex_);
-    replies_[key] = std::move(raw);
+    replies_[key] = std::move(raws);
   }
   void start() { thread_ = std::thread([this] { run(); }); }
   // Waits (bounded) until the session is over.
@@ -119,11 +121,12 @@ class ScriptedFtpServer {
     return ::accept4(fd, nullptr, nullptr, SOCK_CLOEXEC);
   }
 
-  bool findReply(const std::string& key, std::string& out) const {
+  bool findReply(const std::string& key, std::string& out) {
     std::lock_guard<std::mutex> lock(mutex_);
     const auto it = replies_.find(key);
-    if (it == replies_.end()) return false;
-    out = it->second;
+    if (it == replies_.end() || it->second.empty()) return false;
+    out = it->second.front();
+    if (it->second.size() > 1) it->second.erase(it->second.begin());
     return true;
   }
 
@@ -281,7 +284,7 @@ class ScriptedFtpServer {
   bool ipv6_;
   int listen_ = -1, ctl_ = -1, data_ = -1, dataListen_ = -1;
   std::string greeting_ = "220 Scripted server ready\r\n";
-  std::map<std::string, std::string> replies_;
+  std::map<std::string, std::vector<std::string>> replies_;
   std::string buffer_;
   std::atomic<bool> stop_{false};
   std::thread thread_;

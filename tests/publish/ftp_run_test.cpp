@@ -1,0 +1,397 @@
+// The FTP publishing run against a real server (pyftpdlib on loopback) and,
+// for what a real server will not do, against the scripted server.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "publish/ftp_blog.h"
+#include "publish/ftpsend.h"
+#include "publish/publish_fixture.h"
+#include "publish/pyftpd.h"
+#include "publish/scripted_ftpd.h"
+#include "publish/socket.h"
+
+namespace tessary::publish {
+namespace {
+
+using testing::PageState;
+using testing::PyFtpServer;
+using testing::ScriptedFtpServer;
+
+std::string serverScript() { return std::string(TESSARY_SOURCE_DIR) + "/tests/publish/ftp_server.py"; }
+
+bool ipv6LoopbackAvailable() {
+  Socket s;
+  return s.listen("::1", "0");
+}
+
+class FtpRunTest : public testing::PublishFixture {
+ protected:
+  void SetUp() override {
+    PublishFixture::SetUp();
+    root = program.path() + "/server";
+    ASSERT_TRUE(util::createDirectories(root).ok());
+  }
+  // Starts pyftpdlib on host and points the blog's options at it.
+  void startServer(const std::string& host = "127.0.0.1") {
+    server = std::make_unique<PyFtpServer>(serverScript(), root, host, program.file("ftpd.log"));
+    ASSERT_TRUE(server->running()) << server->error();
+    aimAt(host, server->port());
+    options().FTPUserid = PyFtpServer::kUser;
+    options().FTPPassword = PyFtpServer::kPassword;
+  }
+  void aimAt(const std::string& host, const std::string& port) {
+    options().FTPSite = host;
+    options().FTPPort = port;
+    options().FTPPassive = 1;
+  }
+  store::BlogOptionsRec& options() { return blog->options(); }
+  PublishOutcome publish(int limit = kPublishAllLimit, int timeoutMs = 5000) {
+    return PublishPages(*blog, output, log, limit, [timeoutMs](TFTPSend& s) { s.Timeout = timeoutMs; });
+  }
+  std::vector<std::string> serverFiles(const std::string& sub = "") { return util::listFiles(root + sub); }
+  std::string serverFile(const std::string& name) { return testing::readFile(root + "/" + name); }
+
+  std::string root;
+  std::unique_ptr<PyFtpServer> server;
+};
+
+TEST_F(FtpRunTest, UploadsNewAndChangedPagesAndDeletesRemovedOnes) {
+  startServer();
+  options().FTPTargetDirectory = "www";
+  ASSERT_TRUE(util::createDirectories(root + "/www").ok());
+  testing::writeFile(root + "/www/b.html", "old b");
+  testing::writeFile(root + "/www/d.html", "old d");
+  addPage("a.html", "<p>new</p>");
+  addPage("b.html", "<p>changed</p>", 1234);
+  addPage("c.html", "<p>unchanged</p>", testing::crcOf("<p>unchanged</p>"));
+  addOrphan("d.html", 99);
+  addOrphan("e.html", 0);  // never reached the server: DELE fails, the row goes anyway
+  addOrphan("f.html", 98);  // published, but DELE fails: an error, the row stays
+
+  const PublishOutcome out = publish();
+  EXPECT_TRUE(out.completed);
+  EXPECT_EQ(out.errors, 1);
+  EXPECT_EQ(out.acted, 5);
+  const std::vector<std::string> head = {
+      "Publishing using FTP",
+      "Logging on to 127.0.0.1 port " + server->port() + " as user tess",
+      "Initial directory is /",
+      "Changing to Directory www",
+      "Current directory is now /www",
+      "...Uploading a.html",
+      "...Uploading b.html",
+      "...Deleting d.html",
+      "...Deleting e.html",
+      "...Deleting f.html",
+      "...f.html not deleted.",
+  };
+  const auto texts = log.texts();
+  ASSERT_GT(texts.size(), head.size());
+  EXPECT_EQ(std::vector<std::string>(texts.begin(), texts.begin() + static_cast<long>(head.size())), head);
+  EXPECT_EQ(std::vector<std::string>(texts.end() - 2, texts.end()),
+            (std::vector<std::string>{"Logging out.", "Upload complete with 1 error(s)."}));
+  EXPECT_TRUE(hasLine("Publishing using FTP", colours::kBlack));
+  EXPECT_TRUE(hasLine("Upload complete with 1 error(s).", colours::kRed));
+  EXPECT_TRUE(std::any_of(log.lines.begin(), log.lines.end(), [](const auto& l) {
+    return l.coloured && l.colour == colours::kRed && l.text.rfind("  FTP  = 550 ", 0) == 0;
+  }));
+  EXPECT_EQ(serverFiles("/www"), (std::vector<std::string>{"a.html", "b.html"}));
+  EXPECT_EQ(serverFile("www/b.html"), "<p>changed</p>");
+  EXPECT_EQ(rows(), (std::map<std::string, PageState>{
+                        {"a.html", {testing::crcOf("<p>new</p>"), testing::crcOf("<p>new</p>")}},
+                        {"b.html", {testing::crcOf("<p>changed</p>"), testing::crcOf("<p>changed</p>")}},
+                        {"c.html", {testing::crcOf("<p>unchanged</p>"), testing::crcOf("<p>unchanged</p>")}},
+                        {"f.html", {98, 0}},
+                    }));
+  EXPECT_TRUE(ui.questions.empty());
+
+  // Only unchanged rows left (f.html aside): log on, check, log out, nothing sent.
+  blog->tblPages().findKey(std::string("f.html"));
+  blog->tblPages().deleteRow();
+  log.lines.clear();
+  const PublishOutcome again = publish();
+  EXPECT_EQ(again.acted, 0);
+  EXPECT_EQ(log.texts().back(), "Upload complete.");
+  EXPECT_FALSE(std::any_of(texts.begin(), texts.end(), [](const std::string& t) {
+    return t.find("skipped") != std::string::npos;
+  }));
+}
+
+TEST_F(FtpRunTest, AMissingTargetDirectoryIsMadeAndEntered) {
+  startServer();
+  options().FTPTargetDirectory = "site";
+  addPage("a.html", "a");
+  EXPECT_TRUE(publish().completed);
+  EXPECT_EQ(log.texts(), (std::vector<std::string>{
+                             "Publishing using FTP",
+                             "Logging on to 127.0.0.1 port " + server->port() + " as user tess",
+                             "Initial directory is /",
+                             "Changing to Directory site",
+                             "Directory site does not exist.",
+                             "Created Directory site",
+                             "Changing to Directory site",
+                             "Current directory is now /site",
+                             "...Uploading a.html",
+                             "Logging out.",
+                             "Upload complete.",
+                         }));
+  EXPECT_EQ(serverFile("site/a.html"), "a");
+}
+
+struct Mode {
+  const char* host;
+  bool passive;
+  const char* negotiation;  // the conversation line that opens a data connection
+};
+
+class FtpModeTest : public FtpRunTest, public ::testing::WithParamInterface<Mode> {};
+
+TEST_P(FtpModeTest, PublishesInEveryModeAndFamily) {
+  const Mode m = GetParam();
+  if (std::string(m.host) == "::1" && !ipv6LoopbackAvailable()) GTEST_SKIP() << "no IPv6 loopback";
+  startServer(m.host);
+  options().FTPPassive = m.passive ? 1 : 0;
+  options().ShowFTPConversation = 1;
+  std::string big(300000, 'x');
+  addPage("index.html", "<html>home</html>");
+  addPage("big.css", big);
+  addPage("empty.txt", "");
+  // An empty file has checksum 0, which reads as "not produced": give it a row that needs sending.
+  blog->tblPages().findKey(std::string("empty.txt"));
+  blog->tblPages().edit();
+  blog->tblPages().setInteger("PageCRCNew", 5);
+  blog->tblPages().post();
+  const PublishOutcome out = publish();
+  EXPECT_TRUE(out.completed);
+  EXPECT_EQ(out.errors, 0) << ::testing::PrintToString(log.texts());
+  EXPECT_EQ(serverFiles(), (std::vector<std::string>{"big.css", "empty.txt", "index.html"}));
+  EXPECT_EQ(serverFile("big.css"), big);
+  EXPECT_EQ(serverFile("empty.txt"), "");
+  const auto texts = log.texts();
+  EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [&](const std::string& t) {
+    return t.rfind(std::string("  FTP = ") + m.negotiation, 0) == 0;
+  })) << m.negotiation;
+  EXPECT_TRUE(hasLine("  FTP = PASS ********", colours::kBlue));
+  EXPECT_TRUE(hasLine("  FTP = STOR index.html", colours::kBlue));
+  for (const auto& t : texts) EXPECT_EQ(t.find(PyFtpServer::kPassword), std::string::npos) << t;
+}
+
+INSTANTIATE_TEST_SUITE_P(Loopback, FtpModeTest,
+                         ::testing::Values(Mode{"127.0.0.1", true, "EPSV 1"}, Mode{"127.0.0.1", false, "EPRT |1|"},
+                                           Mode{"::1", true, "EPSV 2"}, Mode{"::1", false, "EPRT |2|"}));
+
+TEST_F(FtpRunTest, PublishNextTenWorksThroughTwentyFivePages) {
+  startServer();
+  for (int i = 0; i < 25; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "p%02d.html", i);
+    addPage(name, "page " + std::to_string(i));
+  }
+  addPage("same.html", "same", testing::crcOf("same"));
+  PublishOutcome out = publish(kPublishNextLimit);
+  EXPECT_EQ(out.acted, 10);
+  EXPECT_EQ(out.skipped, 15);
+  EXPECT_EQ(serverFiles().size(), 10u);
+  EXPECT_EQ(serverFiles().back(), "p09.html");
+  EXPECT_TRUE(hasPlainLine("15 record(s) skipped."));
+  EXPECT_EQ(log.texts().back(), "Upload complete.");
+
+  log.lines.clear();
+  out = publish(kPublishNextLimit);
+  EXPECT_EQ(serverFiles().size(), 20u);
+  EXPECT_EQ(serverFiles().back(), "p19.html");
+  EXPECT_TRUE(hasPlainLine("5 record(s) skipped."));
+
+  log.lines.clear();
+  out = publish(kPublishNextLimit);
+  EXPECT_EQ(out.acted, 5);
+  EXPECT_EQ(serverFiles().size(), 25u);
+  EXPECT_FALSE(hasPlainLine("0 record(s) skipped."));
+  for (const auto& [name, state] : rows()) EXPECT_EQ(state.existing, state.crcNew) << name;
+}
+
+TEST_F(FtpRunTest, FailuresCountTowardTheLimitAndKeepTheirRows) {
+  startServer();
+  for (int i = 0; i < 12; ++i) {
+    const std::string name = "m" + std::to_string(10 + i) + ".html";
+    addPage(name, "x" + std::to_string(i));
+    ::unlink((output + name).c_str());  // removed from the output folder by hand
+  }
+  const auto before = rows();
+  const PublishOutcome out = publish(kPublishNextLimit);
+  EXPECT_EQ(out.errors, 10);
+  EXPECT_EQ(out.skipped, 2);
+  EXPECT_TRUE(hasPlainLine("...m10.html upload failed."));
+  EXPECT_TRUE(hasLine("Upload complete with 10 error(s).", colours::kRed));
+  EXPECT_TRUE(hasPlainLine("2 record(s) skipped."));
+  EXPECT_TRUE(std::any_of(log.lines.begin(), log.lines.end(), [](const auto& l) {
+    return l.colour == colours::kRed && l.text.rfind("  FTP Data IP/Port     = ", 0) == 0;
+  }));
+  EXPECT_EQ(rows(), before);
+  EXPECT_TRUE(serverFiles().empty());
+}
+
+TEST_F(FtpRunTest, NamesThatAreNotPlainFileNamesAreNeverSent) {
+  startServer();
+  addPage("ok.html", "fine");
+  blog->tblPages().insertRecord({"../escape.html", 0, 77, 77});
+  blog->tblPages().insertRecord({"sub/gone.html", 55, 0, 55});
+  const PublishOutcome out = publish();
+  EXPECT_EQ(out.errors, 2);
+  EXPECT_TRUE(hasLine("...../escape.html is not a plain file name; skipped.", colours::kRed));
+  EXPECT_TRUE(hasLine("...sub/gone.html is not a plain file name; skipped.", colours::kRed));
+  EXPECT_EQ(serverFiles(), (std::vector<std::string>{"ok.html"}));
+  EXPECT_EQ(rows().at("../escape.html"), (PageState{0, 77}));
+  EXPECT_EQ(rows().at("sub/gone.html"), (PageState{55, 0}));
+}
+
+TEST_F(FtpRunTest, AWrongPasswordFailsTheLogonAndChangesNothing) {
+  startServer();
+  options().FTPPassword = "wrong";
+  addPage("a.html", "a");
+  const auto before = rows();
+  const PublishOutcome out = publish();
+  EXPECT_FALSE(out.completed);
+  EXPECT_TRUE(hasLine("Logon failed", colours::kRed));
+  EXPECT_TRUE(hasLine("  FTP  = 530 Authentication failed.", colours::kRed));
+  EXPECT_EQ(rows(), before);
+  EXPECT_EQ(log.texts().back().rfind("  FTP Data IP/Port     = ", 0), 0u);
+}
+
+TEST_F(FtpRunTest, MissingSettingsAndUnreachableServers) {
+  addPage("a.html", "a");
+  options().FTPSite = "ab";
+  PublishOutcome out = publish();
+  EXPECT_FALSE(out.completed);
+  EXPECT_EQ(log.texts(),
+            (std::vector<std::string>{"*** Warning: Can not upload files yet - FTP information required.",
+                                      "*** Please visit the OPTIONS page for PUBLISHING OPTIONS and enter your FTP "
+                                      "information before trying to upload."}));
+  EXPECT_TRUE(log.lines[0].coloured && log.lines[1].coloured);
+
+  // An empty port means 21, in the options too; nothing listens there on loopback here.
+  log.lines.clear();
+  options().FTPSite = "127.0.0.1";
+  options().FTPPort = "";
+  options().FTPUserid = "";
+  out = publish();
+  EXPECT_EQ(options().FTPPort, "21");
+  EXPECT_TRUE(hasPlainLine("Logging on to 127.0.0.1 port 21 as user "));
+  EXPECT_TRUE(hasLine("Logon failed", colours::kRed));
+
+  // A server that never answers: the logon fails after the time-out.
+  log.lines.clear();
+  ScriptedFtpServer silent;
+  silent.greet("");
+  silent.start();
+  aimAt("127.0.0.1", silent.port());
+  out = PublishFTP(*blog, output, log, kPublishAllLimit, [](TFTPSend& s) { s.Timeout = 300; });
+  EXPECT_FALSE(out.completed);
+  EXPECT_TRUE(hasLine("Logon failed", colours::kRed));
+  EXPECT_EQ(rows().at("a.html").existing, 0);
+}
+
+TEST_F(FtpRunTest, TheDirectoryCheckAsksWhenTheServerIsElsewhere) {
+  struct Case {
+    std::string target;
+    std::vector<std::string> pwd;  // PWD replies in turn
+    bool asks;
+  };
+  const std::vector<Case> cases = {
+      {"www", {"257 \"/home/tess\"\r\n", "257 \"/home/tess/WWW\" is current\r\n"}, false},
+      {"/www/", {"257 \"/\"\r\n", "257 \"/www\"\r\n"}, false},
+      {"/home/tess/www", {"257 \"/home/tess\"\r\n", "257 \"/home/tess/www\"\r\n"}, true},
+      {"", {"257 \"/home/tess\"\r\n"}, false},
+  };
+  addPage("a.html", "a");
+  for (const Case& c : cases) {
+    for (store::Answer answer : {store::Answer::Cancel, store::Answer::Ok}) {
+      if (!c.asks && answer == store::Answer::Ok) continue;
+      ScriptedFtpServer server;
+      server.onEach("PWD", c.pwd);
+      server.start();
+      aimAt("127.0.0.1", server.port());
+      options().FTPTargetDirectory = c.target;
+      ui.questions.clear();
+      ui.answers = {answer};
+      log.lines.clear();
+      publish(kPublishAllLimit, 3000);
+      server.join();
+      EXPECT_EQ(ui.questions.size(), c.asks ? 1u : 0u) << c.target;
+      const bool uploaded = server.received("STOR a.html");
+      EXPECT_EQ(uploaded, !c.asks || answer == store::Answer::Ok) << c.target;
+      EXPECT_TRUE(server.received("QUIT"));
+      if (c.asks) {
+        EXPECT_EQ(ui.questions[0],
+                  "Current directory is now /home/tess/www\n\nand not /home/tess/www\n\nso target directory may be "
+                  "wrong...\n\nProceed with upload?");
+      }
+      if (c.asks && answer == store::Answer::Cancel) {
+        EXPECT_EQ(log.texts().back(), "Current directory is now /home/tess/www");
+      }
+      if (uploaded) {
+        // Back to "new" for the next case.
+        blog->tblPages().findKey(std::string("a.html"));
+        blog->tblPages().edit();
+        blog->tblPages().setInteger("PageCRCExisting", 0);
+        blog->tblPages().post();
+      }
+    }
+  }
+}
+
+TEST_F(FtpRunTest, ADirectoryThatCannotBeMadeEndsTheRun) {
+  ScriptedFtpServer server;
+  server.on("CWD", "550 No such directory\r\n");
+  server.on("MKD", "550 Permission denied\r\n");
+  server.start();
+  aimAt("127.0.0.1", server.port());
+  options().FTPTargetDirectory = "www";
+  addPage("a.html", "a");
+  const PublishOutcome out = publish();
+  server.join();
+  EXPECT_FALSE(out.completed);
+  EXPECT_TRUE(hasLine("Error creating Directory www", colours::kRed));
+  EXPECT_TRUE(hasLine("Giving up!", colours::kRed));
+  EXPECT_TRUE(hasLine("  FTP  = 550 Permission denied", colours::kRed));
+  EXPECT_TRUE(server.received("QUIT"));
+  EXPECT_FALSE(server.received("STOR a.html"));
+  EXPECT_EQ(rows().at("a.html").existing, 0);
+}
+
+TEST_F(FtpRunTest, AServerThatBreaksMidRunLeavesTheRestForTheNextRun) {
+  ScriptedFtpServer server;
+  server.onEach("STOR", {"150 Go\r\n", "150 Go\r\n", "<close>"});
+  server.start();
+  aimAt("127.0.0.1", server.port());
+  addPage("a.html", "a");
+  addPage("b.html", "b");
+  addPage("c.html", "c");
+  addPage("d.html", "d");
+  const PublishOutcome out = publish(kPublishAllLimit, 500);
+  server.join();
+  EXPECT_TRUE(out.completed);
+  EXPECT_EQ(rows().at("a.html").existing, testing::crcOf("a"));
+  EXPECT_EQ(rows().at("b.html").existing, testing::crcOf("b"));
+  EXPECT_EQ(rows().at("c.html").existing, 0);
+  EXPECT_EQ(rows().at("d.html").existing, 0);
+  EXPECT_TRUE(hasPlainLine("...c.html upload failed."));
+  EXPECT_TRUE(hasLine("Upload complete with 2 error(s).", colours::kRed));
+}
+
+TEST_F(FtpRunTest, AFileThatCannotBeReadEndsTheRunWithAnError) {
+  ScriptedFtpServer server;
+  server.start();
+  aimAt("127.0.0.1", server.port());
+  addPage("a.html", "a");
+  addPage("b.html", "b");
+  ::chmod((output + "b.html").c_str(), 0);
+  if (::access((output + "b.html").c_str(), R_OK) == 0) GTEST_SKIP() << "running with rights to read any file";
+  EXPECT_THROW(publish(), std::system_error);
+  EXPECT_EQ(rows().at("a.html").existing, testing::crcOf("a"));
+  EXPECT_FALSE(hasPlainLine("Logging out."));
+}
+
+}  // namespace
+}  // namespace tessary::publish

@@ -1,0 +1,124 @@
+// tessary-cli publish: the dispatch, the page limit, --yes for the directory
+// question, and the exit status.
+#include <gtest/gtest.h>
+
+#include "publish/ftpsend.h"
+#include "publish/publish_fixture.h"
+#include "publish/pyftpd.h"
+
+namespace tessary::publish {
+namespace {
+
+using testing::PyFtpServer;
+
+class PublishCliTest : public testing::PublishFixture {
+ protected:
+  // Saves the options, closes the blog and runs the command; returns the exit status.
+  int run(const std::string& args, std::string* out = nullptr) {
+    if (blog->isOpen()) {
+      blog->SaveOptions();
+      blog->CloseBlog();
+    }
+    std::string text;
+    const int rc = testing::runCommand(testing::cliPath() + " --program-folder " + program.path() + " " + args +
+                                           " 2>&1",
+                                       &text);
+    if (out) *out = text;
+    return rc;
+  }
+  void reopen() { blog->OpenBlog(program.file("site.zdb")); }
+};
+
+TEST_F(PublishCliTest, CopiesWithTheLimitAndReportsTheOutcome) {
+  addPage("a.html", "a");
+  addPage("b.html", "b");
+  blog->options().PublishingLocation = 1;
+  blog->options().FileCopyDestination = program.path() + "/dest";
+  std::string out;
+  EXPECT_EQ(run("publish " + program.file("site.zdb") + " --limit 1", &out), 0) << out;
+  EXPECT_NE(out.find("...Copying a.html"), std::string::npos) << out;
+  EXPECT_NE(out.find("1 record(s) skipped."), std::string::npos) << out;
+  EXPECT_EQ(util::listFiles(program.path() + "/dest"), (std::vector<std::string>{"a.html"}));
+  EXPECT_EQ(run("publish " + program.file("site.zdb"), &out), 0) << out;
+  EXPECT_EQ(util::listFiles(program.path() + "/dest"), (std::vector<std::string>{"a.html", "b.html"}));
+
+  // A failed copy makes the exit status 1.
+  reopen();
+  addPage("c.html", "c");
+  ::unlink((output + "c.html").c_str());
+  EXPECT_EQ(run("publish " + program.file("site.zdb"), &out), 1) << out;
+  EXPECT_NE(out.find("File Copy complete with 1 error(s)."), std::string::npos) << out;
+}
+
+TEST_F(PublishCliTest, WrongUsageAndNothingGenerated) {
+  EXPECT_EQ(run("publish " + program.file("site.zdb") + " --limit 0"), 2);
+  EXPECT_EQ(run("publish " + program.file("site.zdb") + " --limit ten"), 2);
+  EXPECT_EQ(run("publish"), 2);
+  ::rmdir(output.c_str());
+  std::string out;
+  EXPECT_EQ(run("publish " + program.file("site.zdb"), &out), 1);
+  EXPECT_NE(out.find("Generate the pages first"), std::string::npos) << out;
+}
+
+TEST_F(PublishCliTest, TheDirectoryQuestionIsAnsweredByYes) {
+  const std::string root = program.path() + "/server";
+  ASSERT_TRUE(util::createDirectories(root).ok());
+  PyFtpServer server(std::string(TESSARY_SOURCE_DIR) + "/tests/publish/ftp_server.py", root, "127.0.0.1",
+                     program.file("ftpd.log"));
+  ASSERT_TRUE(server.running()) << server.error();
+  store::BlogOptionsRec& o = blog->options();
+  o.FTPSite = "127.0.0.1";
+  o.FTPPort = server.port();
+  o.FTPUserid = PyFtpServer::kUser;
+  o.FTPPassword = PyFtpServer::kPassword;
+  o.FTPPassive = 1;
+  o.FTPTargetDirectory = "./www";  // ends in /www, which is not "./www" once slashes are gone
+  ASSERT_TRUE(util::createDirectories(root + "/www").ok());
+  addPage("a.html", "a");
+  std::string out;
+  EXPECT_EQ(run("publish " + program.file("site.zdb"), &out), 1) << out;
+  EXPECT_NE(out.find("Proceed with upload?"), std::string::npos) << out;
+  EXPECT_TRUE(util::listFiles(root + "/www").empty());
+  EXPECT_EQ(run("--yes publish " + program.file("site.zdb"), &out), 0) << out;
+  EXPECT_EQ(util::listFiles(root + "/www"), (std::vector<std::string>{"a.html"}));
+}
+
+// The client alone against the real server: PASV and PORT, and resume support.
+TEST_F(PublishCliTest, TheClientUsesOldCommandsWhenForcedAndDetectsResume) {
+  const std::string root = program.path() + "/server";
+  ASSERT_TRUE(util::createDirectories(root).ok());
+  PyFtpServer server(std::string(TESSARY_SOURCE_DIR) + "/tests/publish/ftp_server.py", root, "127.0.0.1",
+                     program.file("ftpd.log"));
+  ASSERT_TRUE(server.running()) << server.error();
+  for (bool passive : {true, false}) {
+    TFTPSend ftp;
+    std::vector<std::string> sent;
+    ftp.OnStatus = [&](TFTPSend&, bool response, const std::string& v) {
+      if (!response) sent.push_back(v.substr(0, 4));
+    };
+    ftp.TargetPort = server.port();
+    ftp.UserName = PyFtpServer::kUser;
+    ftp.Password = PyFtpServer::kPassword;
+    ftp.Timeout = 5000;
+    ftp.PassiveMode = passive;
+    ftp.ForceOldPort = true;
+    ASSERT_TRUE(ftp.LogOn());
+    EXPECT_TRUE(ftp.CanResume());
+    ftp.DataStream = passive ? "passive" : "active";
+    EXPECT_TRUE(ftp.UploadFile(passive ? "p.txt" : "a.txt", false));
+    EXPECT_EQ(ftp.CurrentDirectory(), "/");
+    EXPECT_TRUE(ftp.MakeDirectory("d"));
+    EXPECT_TRUE(ftp.ChangeDirectory("d"));
+    EXPECT_TRUE(ftp.ParentDirectory());
+    EXPECT_FALSE(ftp.RemoveFile("nothing.txt"));
+    EXPECT_TRUE(ftp.LogOff());
+    EXPECT_NE(std::find(sent.begin(), sent.end(), passive ? "PASV" : "PORT"), sent.end());
+    EXPECT_EQ(std::find(sent.begin(), sent.end(), passive ? "EPSV" : "EPRT"), sent.end());
+    ::rmdir((root + "/d").c_str());
+  }
+  EXPECT_EQ(testing::readFile(root + "/p.txt"), "passive");
+  EXPECT_EQ(testing::readFile(root + "/a.txt"), "active");
+}
+
+}  // namespace
+}  // namespace tessary::publish
