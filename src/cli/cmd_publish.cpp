@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "cli/cli.h"
+#include "generator/html_gen.h"
 #include "publish/ftp_blog.h"
 #include "store/blog_db.h"
 #include "util/files.h"
@@ -11,13 +12,6 @@
 
 namespace tessary::cli {
 namespace {
-
-std::string outputFolderOf(const std::string& programFolder, const std::string& blogFile) {
-  std::string stem = util::fileNameOf(blogFile);
-  const std::string ext = util::extensionOf(stem);
-  stem.resize(stem.size() - ext.size());
-  return util::joinPath(util::joinPath(programFolder, "HTML"), stem) + "/";
-}
 
 int cmdPublish(Context& c) {
   const std::string file = c.args.positional("BLOG.zdb");
@@ -28,7 +22,7 @@ int cmdPublish(Context& c) {
   c.args.finish();
   store::BlogDb blog(c.programFolder, c.ui);
   blog.OpenBlog(file);
-  const std::string output = outputFolderOf(c.programFolder, blog.fileName());
+  const std::string output = generator::Generator(blog, c.log).outputFolderOfBlog();
   if (!util::directoryExists(output)) {
     std::cerr << "Nothing to publish: the output folder " << output
               << " does not exist. Generate the pages first.\n";
