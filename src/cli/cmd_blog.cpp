@@ -3,6 +3,7 @@
 
 #include "cli/cli.h"
 #include "generator/html_gen.h"
+#include "publish/ftp_blog.h"
 #include "store/blog_db.h"
 #include "util/files.h"
 #include "util/text.h"
@@ -79,6 +80,7 @@ int cmdSetOption(Context& c) {
 }
 
 int cmdDemo(Context& c) {
+  const std::optional<std::string> publishTo = c.args.option("--publish-to");
   c.args.finish();
   const std::string file = util::joinPath(c.programFolder, "demo.zdb");
   BlogDb blog(c.programFolder, c.ui);
@@ -94,6 +96,16 @@ int cmdDemo(Context& c) {
   generator::Generator gen(blog, c.log);
   gen.GeneratePages();
   std::cout << "Generated the demo site in " << gen.outputFolder() << "\n";
+  if (publishTo) {
+    // Publish by file copy for this run only; the demo blog's saved options stay as they are.
+    blog.options().PublishingLocation = 1;
+    blog.options().FileCopyDestination = util::absolutePath(*publishTo);
+    const publish::PublishOutcome out = publish::PublishPages(blog, gen.outputFolder(), c.log, publish::kPublishAllLimit);
+    if (!out.completed || out.errors != 0) {
+      blog.CloseBlog();
+      return kFailure;
+    }
+  }
   blog.CloseBlog();
   return kSuccess;
 }
@@ -108,7 +120,9 @@ const RegisterCommand kOptions({"options", "options BLOG.zdb",
 const RegisterCommand kSetOption({"set-option", "set-option BLOG.zdb KEY VALUE",
                                   "Set one option (a number for integer options, a text otherwise) and save.",
                                   cmdSetOption});
-const RegisterCommand kDemo({"demo", "demo", "Create demo.zdb in the program folder when missing, open it and generate its site.",
+const RegisterCommand kDemo({"demo", "demo [--publish-to DIR]",
+                             "Create demo.zdb in the program folder when missing, open it and generate its site; "
+                             "--publish-to copies the changed pages into DIR.",
                              cmdDemo});
 
 }  // namespace

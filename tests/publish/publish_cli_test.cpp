@@ -122,3 +122,22 @@ TEST_F(PublishCliTest, TheClientUsesOldCommandsWhenForcedAndDetectsResume) {
 
 }  // namespace
 }  // namespace tessary::publish
+
+namespace tessary::publish {
+namespace {
+
+TEST(DemoPublishTest, TheDemoSiteIsCopiedAndASecondDemoCopiesNothing) {
+  testing::TempDir dir;
+  std::string out;
+  const std::string cmd = testing::cliPath() + " --program-folder " + dir.path() + " demo --publish-to " +
+                          dir.path() + "/pub 2>&1";
+  ASSERT_EQ(testing::runCommand(cmd, &out), 0) << out;
+  EXPECT_EQ(util::listFiles(dir.path() + "/pub"), util::listFiles(dir.path() + "/HTML/demo"));
+  EXPECT_NE(out.find("...Copying index.html"), std::string::npos) << out;
+  ASSERT_EQ(testing::runCommand(cmd, &out), 0) << out;
+  EXPECT_EQ(out.find("...Copying"), std::string::npos) << out;
+  EXPECT_NE(out.find("File Copy complete."), std::string::npos) << out;
+}
+
+}  // namespace
+}  // namespace tessary::publish
