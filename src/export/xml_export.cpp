@@ -1,0 +1,128 @@
+#include "export/xml_export.h"
+
+#include <unordered_map>
+
+#include "export/export_text.h"
+#include "util/date_time.h"
+
+namespace tessary::export_ {
+namespace {
+
+bool allowedInXml(char32_t c) {
+  if (c < 0x20) return c == 0x09;  // CR and LF are dropped on purpose
+  if (c >= 0xD800 && c <= 0xDFFF) return false;
+  return c != 0xFFFE && c != 0xFFFF;
+}
+
+void appendElement(std::string& out, std::string_view name, std::string_view value) {
+  out += "\t\t<";
+  out += name;
+  out += '>';
+  out += value;
+  out += "</";
+  out += name;
+  out += ">\r\n";
+}
+
+}  // namespace
+
+std::string xmlEscape(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 8);
+  size_t pos = 0;
+  while (pos < text.size()) {
+    const auto b = static_cast<unsigned char>(text[pos]);
+    if (b < 0x80) {
+      ++pos;
+      switch (b) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&apos;"; break;
+        default:
+          if (allowedInXml(b)) out += static_cast<char>(b);
+      }
+      continue;
+    }
+    const char32_t c = nextChar(text, pos);
+    if (allowedInXml(c)) appendUtf8(out, c);
+  }
+  return out;
+}
+
+std::string xmlDateTime(util::DateTime value) { return util::formatDateTime("yyyy/mm/dd hh:nn:ss", value); }
+
+store::BlogRec readBlogRec(store::Table& t) {
+  store::BlogRec r;
+  r.BlogKey = t.asInteger("BlogKey");
+  r.BlogDateTime = t.asDateTime("BlogDateTime");
+  r.BlogTitle = t.asString("BlogTitle");
+  r.BlogText = t.asString("BlogText");
+  r.BlogCategory = t.asInteger("BlogCategory");
+  r.BlogCoolURL = t.asString("BlogCoolURL");
+  r.BlogPageType = t.asInteger("BlogPageType");
+  r.BlogPageName = t.asString("BlogPageName");
+  r.BlogTeaser = t.asString("BlogTeaser");
+  r.BlogKeywords = t.asString("BlogKeywords");
+  r.BlogSidebar = t.asString("BlogSidebar");
+  r.BlogExtra1 = t.asString("BlogExtra1");
+  r.BlogExtra2 = t.asString("BlogExtra2");
+  r.BlogTitle1 = t.asString("BlogTitle1");
+  r.BlogTitle2 = t.asString("BlogTitle2");
+  r.BlogMetaDesc = t.asString("BlogMetaDesc");
+  // Files of an older version have no alternate categories.
+  r.BlogCategory2 = t.hasField("BlogCategory2") ? t.asInteger("BlogCategory2") : 0;
+  r.BlogCategory3 = t.hasField("BlogCategory3") ? t.asInteger("BlogCategory3") : 0;
+  return r;
+}
+
+void appendEntryElement(std::string& out, const store::BlogRec& r, const CategoryTitleLookup& categoryTitle) {
+  out += "\t<BlogEntry>\r\n";
+  appendElement(out, "BlogKey", std::to_string(r.BlogKey));
+  appendElement(out, "BlogDateTime", xmlDateTime(r.BlogDateTime));
+  appendElement(out, "BlogTitle", xmlEscape(r.BlogTitle));
+  appendElement(out, "BlogText", xmlEscape(r.BlogText));
+  appendElement(out, "BlogCategory", xmlEscape(categoryTitle(r.BlogCategory)));
+  appendElement(out, "BlogCategory2", xmlEscape(categoryTitle(r.BlogCategory2)));
+  appendElement(out, "BlogCategory3", xmlEscape(categoryTitle(r.BlogCategory3)));
+  appendElement(out, "BlogCoolURL", xmlEscape(r.BlogCoolURL));
+  appendElement(out, "BlogPageType", std::to_string(r.BlogPageType));
+  appendElement(out, "BlogPageName", xmlEscape(r.BlogPageName));
+  appendElement(out, "BlogTeaser", xmlEscape(r.BlogTeaser));
+  appendElement(out, "BlogKeywords", xmlEscape(r.BlogKeywords));
+  appendElement(out, "BlogSidebar", xmlEscape(r.BlogSidebar));
+  appendElement(out, "BlogExtra1", xmlEscape(r.BlogExtra1));
+  appendElement(out, "BlogExtra2", xmlEscape(r.BlogExtra2));
+  appendElement(out, "BlogTitle1", xmlEscape(r.BlogTitle1));
+  appendElement(out, "BlogTitle2", xmlEscape(r.BlogTitle2));
+  appendElement(out, "BlogMetaDesc", xmlEscape(r.BlogMetaDesc));
+  out += "\t</BlogEntry>\r\n";
+}
+
+std::string buildXmlDocument(store::Table& tblBlog, store::Table& tblCategory,
+                             const std::function<void(int)>& progress) {
+  // Each key is searched once; entries share few categories.
+  std::unordered_map<int32_t, std::string> titles;
+  const CategoryTitleLookup lookup = [&](int32_t key) -> std::string {
+    if (key <= 0) return {};
+    const auto it = titles.find(key);
+    if (it != titles.end()) return it->second;
+    std::string title;
+    if (tblCategory.findKey(store::FieldValue(key))) title = tblCategory.asString("CategoryTitle");
+    titles.emplace(key, title);
+    return title;
+  };
+
+  std::string out = "<TessaryFile>\r\n";
+  int written = 0;
+  for (tblBlog.first(); !tblBlog.eof(); tblBlog.next()) {
+    appendEntryElement(out, readBlogRec(tblBlog), lookup);
+    ++written;
+    if (progress) progress(written);
+  }
+  out += "</TessaryFile>\r\n";
+  return out;
+}
+
+}  // namespace tessary::export_
