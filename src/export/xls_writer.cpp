@@ -77,6 +77,8 @@ class Bytes {
   std::string s_;
 };
 
+bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+
 bool needsWide(std::u16string_view t) {
   return std::any_of(t.begin(), t.end(), [](char16_t c) { return c > 0xFF; });
 }
@@ -118,6 +120,7 @@ Bytes fontRecord(const XlsFont& f) {
   Bytes b;
   const int points = std::clamp(f.sizePoints, 1, 409);
   unsigned grbit = 0;
+  if (f.bold) grbit |= 0x0001;  // as Excel writes it, beside the weight
   if (f.italic) grbit |= 0x0002;
   if (f.strikeOut) grbit |= 0x0008;
   b.u16(static_cast<unsigned>(points * 20)).u16(grbit).u16(f.colour).u16(f.bold ? 700 : 400);
@@ -158,20 +161,22 @@ class SstWriter {
   void add(size_t index, std::u16string_view t) {
     const bool wide = needsWide(t);
     const size_t charSize = wide ? 2 : 1;
-    if (room() < 3 + (t.empty() ? 0 : charSize)) flush();
+    const size_t firstUnits = t.empty() ? 0 : isHighSurrogate(t[0]) ? 2 : 1;
+    if (room() < 3 + firstUnits * charSize) flush();
     if (index % bucket_ == 0) {
       const size_t inRecord = 4 + data_.size();
       extsst_.u32(static_cast<uint32_t>(stream_.size() + inRecord)).u16(static_cast<unsigned>(inRecord)).u16(0);
     }
     data_.u16(static_cast<unsigned>(t.size())).u8(wide ? 1 : 0);
     while (!t.empty()) {
-      size_t fit = room() / charSize;
-      if (fit == 0) {
+      size_t n = std::min(room() / charSize, t.size());
+      // A surrogate pair stays in one record: readers decode each record's part on its own.
+      if (n < t.size() && n > 0 && isHighSurrogate(t[n - 1])) --n;
+      if (n == 0) {
         flush();
         data_.u8(wide ? 1 : 0);
-        fit = room() / charSize;
+        continue;
       }
-      const size_t n = std::min(fit, t.size());
       data_.chars(t.substr(0, n), wide);
       t.remove_prefix(n);
     }
