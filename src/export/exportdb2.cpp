@@ -82,10 +82,13 @@ void BlogExporter::finish() {
 std::optional<std::string> BlogExporter::exportXml(const std::string& blogFile, const std::string& fileName) {
   openBlog(blogFile);
   OpenExport guard(db_, ui_);
+  // One read transaction for the whole walk instead of one per row.
+  store::Transaction reading(db_.database());
   ui_.statusShow("Exporting Blog as XML");
   const std::string text = buildXmlDocument(db_.tblBlog(), db_.tblCategory(), [this](int written) {
     ui_.statusSetMessage("Exporting Record  " + std::to_string(written));
   });
+  reading.commit();
   const Status written = util::writeFileAtomic(fileName, text);
   if (!written.ok()) {
     ui_.statusClose();
@@ -100,6 +103,7 @@ std::optional<std::string> BlogExporter::exportXml(const std::string& blogFile, 
 std::optional<std::string> BlogExporter::exportXls(const std::string& blogFile, const std::string& fileName) {
   openBlog(blogFile);
   OpenExport guard(db_, ui_);
+  store::Transaction reading(db_.database());
   ui_.statusShow("Exporting Blog as XLS");
   exporter_.reset();
   ui_.statusSetMessage("Exporting Blog Entries");
@@ -111,6 +115,7 @@ std::optional<std::string> BlogExporter::exportXls(const std::string& blogFile, 
   ui_.statusSetMessage("Exporting Blog Options");
   exporter_.WorksheetName = "Blog Options";
   exporter_.exportTable(db_.tblOptions());
+  reading.commit();
   ui_.statusSetMessage("Writing " + fileName);
   const Status saved = exporter_.save(fileName);
   exporter_.reset();  // the workbook is not needed any more; free its memory

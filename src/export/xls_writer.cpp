@@ -66,7 +66,13 @@ class Bytes {
   }
   // The characters of a UTF-16 text, in 8 bits when every character allows it.
   Bytes& chars(std::u16string_view t, bool wide) {
-    for (const char16_t c : t) wide ? u16(c) : u8(c);
+    const size_t at = s_.size();
+    s_.resize(at + t.size() * (wide ? 2 : 1));
+    char* p = s_.data() + at;
+    for (const char16_t c : t) {
+      *p++ = static_cast<char>(c & 0xFF);
+      if (wide) *p++ = static_cast<char>(c >> 8);
+    }
     return *this;
   }
   size_t size() const { return s_.size(); }
@@ -344,7 +350,7 @@ void XlsWorkbook::setColumnWidth(int sheet, int column, double characters) {
   widths.emplace_back(static_cast<uint16_t>(column), width);
 }
 
-std::string XlsWorkbook::globalsStream(const std::vector<uint32_t>& sheetOffsets, size_t textReferences) const {
+std::string XlsWorkbook::globalsStream(size_t textReferences, std::vector<size_t>& offsetFields) const {
   std::string s;
   appendRecord(s, kBOF, bof(0x0005));
   appendRecord(s, kCODEPAGE, Bytes().u16(kCodePageUtf16));
@@ -401,10 +407,12 @@ std::string XlsWorkbook::globalsStream(const std::vector<uint32_t>& sheetOffsets
   // The built-in style "Normal".
   appendRecord(s, kSTYLE, Bytes().u16(0x8000).u8(0).u8(0xFF));
 
-  for (size_t i = 0; i < sheets_.size(); ++i) {
+  offsetFields.clear();
+  for (const Sheet& sheet : sheets_) {
     Bytes b;
-    b.u32(sheetOffsets[i]).u8(0).u8(0);  // visible worksheet
-    shortUnicodeString(b, sheets_[i].name);
+    b.u32(0).u8(0).u8(0);  // the offset comes later; a visible worksheet
+    shortUnicodeString(b, sheet.name);
+    offsetFields.push_back(s.size() + 4);
     appendRecord(s, kBOUNDSHEET, b);
   }
 
@@ -487,64 +495,69 @@ std::string XlsWorkbook::sheetStream(const Sheet& sheet) const {
   return s;
 }
 
-std::string XlsWorkbook::workbookStream() const {
-  // The globals' size does not depend on the offsets they hold: build them once
-  // with zeros to learn where the worksheets begin, then again with the offsets.
+XlsWorkbook::Streams XlsWorkbook::streams() const {
+  Streams out;
   size_t references = 0;
-  std::vector<std::string> sheetStreams;
   for (const Sheet& sh : sheets_) {
     for (const Cell& c : sh.cells) references += c.kind == Kind::Text;
-    sheetStreams.push_back(sheetStream(sh));
+    out.sheets.push_back(sheetStream(sh));
   }
-  std::vector<uint32_t> offsets(sheets_.size(), 0);
-  const size_t globalsSize = globalsStream(offsets, references).size();
-  size_t at = globalsSize;
-  for (size_t i = 0; i < sheets_.size(); ++i) {
-    offsets[i] = static_cast<uint32_t>(at);
-    at += sheetStreams[i].size();
+  std::vector<size_t> offsetFields;
+  out.globals = globalsStream(references, offsetFields);
+  size_t at = out.globals.size();
+  for (size_t i = 0; i < out.sheets.size(); ++i) {
+    for (int k = 0; k < 4; ++k) out.globals[offsetFields[i] + static_cast<size_t>(k)] = static_cast<char>(at >> (8 * k));
+    at += out.sheets[i].size();
   }
-  std::string out = globalsStream(offsets, references);
-  out.reserve(at);
-  for (const std::string& sh : sheetStreams) out += sh;
   return out;
 }
 
-Status XlsWorkbook::compoundDocument(std::string& out) const {
-  out.clear();
+std::string XlsWorkbook::workbookStream() const {
+  const Streams parts = streams();
+  std::string out = parts.globals;
+  for (const std::string& sh : parts.sheets) out += sh;
+  return out;
+}
+
+Status XlsWorkbook::save(const std::string& fileName) const {
+  auto fail = [&](const std::string& why) { return Status::Error("Cannot write " + fileName + ": " + why); };
 #ifdef TESSARY_HAVE_GSF
-  if (sheets_.empty()) return Status::Error("the workbook has no worksheet");
-  const std::string stream = workbookStream();
-  if (stream.size() > UINT32_MAX) return Status::Error("the workbook is too large for the file format");
+  if (sheets_.empty()) return fail("the workbook has no worksheet");
+  const Streams parts = streams();
+  size_t total = parts.globals.size();
+  for (const std::string& sh : parts.sheets) total += sh.size();
+  if (total > UINT32_MAX) return fail("the workbook is too large for the file format");
+
+  // The compound document is built in memory and then written atomically.
   gsf_init();
   GsfOutput* sink = gsf_output_memory_new();
   GsfOutfile* doc = gsf_outfile_msole_new(sink);
   GsfOutput* child = gsf_outfile_new_child(doc, "Workbook", FALSE);
-  bool ok = child && gsf_output_write(child, stream.size(), reinterpret_cast<const guint8*>(stream.data()));
+  bool ok = child != nullptr;
+  auto write = [&](const std::string& bytes) {
+    ok = ok && gsf_output_write(child, bytes.size(), reinterpret_cast<const guint8*>(bytes.data()));
+  };
+  write(parts.globals);
+  for (const std::string& sh : parts.sheets) write(sh);
   if (child) ok = gsf_output_close(child) && ok;
   ok = gsf_output_close(GSF_OUTPUT(doc)) && ok;
-  std::string error;
-  if (!ok && gsf_output_error(sink)) error = gsf_output_error(sink)->message;
+  Status result;
   if (ok) {
     const guint8* bytes = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink));
     const auto size = static_cast<size_t>(gsf_output_size(sink));
-    out.assign(reinterpret_cast<const char*>(bytes), size);
+    result = util::writeFileAtomic(fileName, std::string_view(reinterpret_cast<const char*>(bytes), size));
+  } else {
+    const GError* e = gsf_output_error(sink);
+    result = fail(std::string("the compound document could not be built") + (e ? std::string(": ") + e->message : ""));
   }
   if (child) g_object_unref(child);
   g_object_unref(doc);
   if (!gsf_output_is_closed(sink)) gsf_output_close(sink);
   g_object_unref(sink);
-  if (!ok) return Status::Error("the compound document could not be built" + (error.empty() ? "" : ": " + error));
-  return Status::OK();
+  return result;
 #else
-  return Status::Error("this build has no compound-document writer");
+  return fail("this build has no compound-document writer");
 #endif
-}
-
-Status XlsWorkbook::save(const std::string& fileName) const {
-  std::string bytes;
-  const Status built = compoundDocument(bytes);
-  if (!built.ok()) return Status::Error("Cannot write " + fileName + ": " + built.message());
-  return util::writeFileAtomic(fileName, bytes);
 }
 
 }  // namespace tessary::export_

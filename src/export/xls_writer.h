@@ -88,8 +88,6 @@ class XlsWorkbook {
   // Writes the compound document to fileName (atomically: a temporary file and
   // a rename). Returns an error naming the file and the reason.
   Status save(const std::string& fileName) const;
-  // The compound document as bytes; empty with an error when it cannot be built.
-  Status compoundDocument(std::string& out) const;
 
  private:
   enum class Kind : uint8_t { Text, Number };
@@ -110,7 +108,14 @@ class XlsWorkbook {
 
   bool addCell(int sheet, int row, int column, int format, Cell cell);
   uint32_t internText(std::string_view utf8);
-  std::string globalsStream(const std::vector<uint32_t>& sheetOffsets, size_t textReferences) const;
+  // The workbook's records: the globals, then one part per worksheet.
+  struct Streams {
+    std::string globals;
+    std::vector<std::string> sheets;
+  };
+  Streams streams() const;
+  // The globals with the worksheets' offsets left 0; offsetFields receives where they go.
+  std::string globalsStream(size_t textReferences, std::vector<size_t>& offsetFields) const;
   std::string sheetStream(const Sheet& sheet) const;
 
   std::vector<Sheet> sheets_;

@@ -14,11 +14,12 @@ bool allowedInXml(char32_t c) {
   return c != 0xFFFE && c != 0xFFFF;
 }
 
-void appendElement(std::string& out, std::string_view name, std::string_view value) {
+void appendElement(std::string& out, std::string_view name, std::string_view value, bool escape = true) {
   out += "\t\t<";
   out += name;
   out += '>';
-  out += value;
+  if (escape) appendXmlEscaped(out, value);
+  else out += value;
   out += "</";
   out += name;
   out += ">\r\n";
@@ -26,11 +27,18 @@ void appendElement(std::string& out, std::string_view name, std::string_view val
 
 }  // namespace
 
-std::string xmlEscape(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 8);
+void appendXmlEscaped(std::string& out, std::string_view text) {
   size_t pos = 0;
   while (pos < text.size()) {
+    // Plain ASCII goes across in runs.
+    const size_t start = pos;
+    while (pos < text.size()) {
+      const auto c = static_cast<unsigned char>(text[pos]);
+      if (c >= 0x80 || (c < 0x20 && c != '\t') || c == '&' || c == '<' || c == '>' || c == '"' || c == '\'') break;
+      ++pos;
+    }
+    out.append(text.substr(start, pos - start));
+    if (pos == text.size()) break;
     const auto b = static_cast<unsigned char>(text[pos]);
     if (b < 0x80) {
       ++pos;
@@ -48,6 +56,12 @@ std::string xmlEscape(std::string_view text) {
     const char32_t c = nextChar(text, pos);
     if (allowedInXml(c)) appendUtf8(out, c);
   }
+}
+
+std::string xmlEscape(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 8);
+  appendXmlEscaped(out, text);
   return out;
 }
 
@@ -79,24 +93,24 @@ store::BlogRec readBlogRec(store::Table& t) {
 
 void appendEntryElement(std::string& out, const store::BlogRec& r, const CategoryTitleLookup& categoryTitle) {
   out += "\t<BlogEntry>\r\n";
-  appendElement(out, "BlogKey", std::to_string(r.BlogKey));
-  appendElement(out, "BlogDateTime", xmlDateTime(r.BlogDateTime));
-  appendElement(out, "BlogTitle", xmlEscape(r.BlogTitle));
-  appendElement(out, "BlogText", xmlEscape(r.BlogText));
-  appendElement(out, "BlogCategory", xmlEscape(categoryTitle(r.BlogCategory)));
-  appendElement(out, "BlogCategory2", xmlEscape(categoryTitle(r.BlogCategory2)));
-  appendElement(out, "BlogCategory3", xmlEscape(categoryTitle(r.BlogCategory3)));
-  appendElement(out, "BlogCoolURL", xmlEscape(r.BlogCoolURL));
-  appendElement(out, "BlogPageType", std::to_string(r.BlogPageType));
-  appendElement(out, "BlogPageName", xmlEscape(r.BlogPageName));
-  appendElement(out, "BlogTeaser", xmlEscape(r.BlogTeaser));
-  appendElement(out, "BlogKeywords", xmlEscape(r.BlogKeywords));
-  appendElement(out, "BlogSidebar", xmlEscape(r.BlogSidebar));
-  appendElement(out, "BlogExtra1", xmlEscape(r.BlogExtra1));
-  appendElement(out, "BlogExtra2", xmlEscape(r.BlogExtra2));
-  appendElement(out, "BlogTitle1", xmlEscape(r.BlogTitle1));
-  appendElement(out, "BlogTitle2", xmlEscape(r.BlogTitle2));
-  appendElement(out, "BlogMetaDesc", xmlEscape(r.BlogMetaDesc));
+  appendElement(out, "BlogKey", std::to_string(r.BlogKey), false);
+  appendElement(out, "BlogDateTime", xmlDateTime(r.BlogDateTime), false);
+  appendElement(out, "BlogTitle", r.BlogTitle);
+  appendElement(out, "BlogText", r.BlogText);
+  appendElement(out, "BlogCategory", categoryTitle(r.BlogCategory));
+  appendElement(out, "BlogCategory2", categoryTitle(r.BlogCategory2));
+  appendElement(out, "BlogCategory3", categoryTitle(r.BlogCategory3));
+  appendElement(out, "BlogCoolURL", r.BlogCoolURL);
+  appendElement(out, "BlogPageType", std::to_string(r.BlogPageType), false);
+  appendElement(out, "BlogPageName", r.BlogPageName);
+  appendElement(out, "BlogTeaser", r.BlogTeaser);
+  appendElement(out, "BlogKeywords", r.BlogKeywords);
+  appendElement(out, "BlogSidebar", r.BlogSidebar);
+  appendElement(out, "BlogExtra1", r.BlogExtra1);
+  appendElement(out, "BlogExtra2", r.BlogExtra2);
+  appendElement(out, "BlogTitle1", r.BlogTitle1);
+  appendElement(out, "BlogTitle2", r.BlogTitle2);
+  appendElement(out, "BlogMetaDesc", r.BlogMetaDesc);
   out += "\t</BlogEntry>\r\n";
 }
 

@@ -16,6 +16,7 @@ namespace tessary::export_ {
 // LF removed (with nothing in their place). Characters that XML 1.0 does not
 // allow in a document (the other control characters) are removed as well.
 std::string xmlEscape(std::string_view text);
+void appendXmlEscaped(std::string& out, std::string_view text);
 
 // "yyyy/mm/dd hh:nn:ss", hours from 0 to 23.
 std::string xmlDateTime(util::DateTime value);
