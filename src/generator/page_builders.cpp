@@ -1,158 +1,767 @@
-// The first, simplest page builders: the home page, the archive index and the
-// month pages, enough to exercise the generation run end to end. The builders
-// of every page kind replace this file.
+#include "generator/page_builders.h"
+
 #include "generator/entry_format.h"
 #include "generator/html_gen.h"
+#include "store/table.h"
+#include "util/text.h"
 
 namespace tessary::generator {
 namespace {
 
-using templates::templateEntryVars;
-using templates::templatePageVars;
+// Templates and page kinds.
+constexpr int kHomeTemplate = 2, kIndexTemplate = 3, kArchiveTemplate = 4, kArticleTemplate = 5,
+              kStaticTemplate = 6;
+constexpr int32_t kHomeKind = 2, kIndexKind = 3, kArchiveKind = 4, kArticleKind = 5, kStaticKind = 6,
+                  kHiddenKind = 7;
 
-std::string menuLink(const std::string& href, const std::string& caption) {
-  return "<A HREF=\"" + href + "\" class=\"menulink\">" + caption + "</A>";
+int32_t noNext(char kind) { return kind == 'm' ? kNoNextMonth : kind == 'w' ? kNoNextWeek : kNoNextDay; }
+
+bool longerThanOne(const std::string& s) { return s.size() > 1; }
+
+std::string entrySource(const store::BlogRec& row) {
+  return "entry " + std::to_string(row.BlogKey) + " \"" + row.BlogTitle + "\"";
 }
 
-void standardMeta(const Generator& g, store::BlogOptionsRec& o, templatePageVars& p) {
-  (void)g;
-  p.PageKeywords = o.DefaultKeywords.empty() ? p.PageTitle : o.DefaultKeywords;
-  p.PageDescription = p.PageTitle;
+std::string coolLink(const std::string& url, const std::string& caption) {
+  if (url.empty()) return {};
+  return "<A HREF=\"" + url + "\" target=\"_blank\" class=\"entrylink\">" + caption + "</A>";
 }
 
-class BasicPageBuilders : public PageBuilders {
+// A category list shaped by option 276; the category pages also cut a trailing "<br>\n".
+std::string shapeCategoryList(std::string list, int32_t style, bool cutTrailingBreak) {
+  if (style == 1) return util::replaceAll(list, "<br>", "<p>");
+  if (style != 2 && style != 3) return list;
+  if (cutTrailingBreak && list.size() > 5 && util::endsWithNoCase(list, "<br>\n")) {
+    list.resize(list.size() - 5);
+  }
+  list = util::replaceAll(list, "<br>", "<li>");
+  if (list.empty()) return list;
+  return style == 2 ? "<ul><li>" + list + "</ul>" : "<ol><li>" + list + "</ol>";
+}
+
+}  // namespace
+
+std::vector<CategoryRow> readCategories(store::Table& t) {
+  std::vector<CategoryRow> rows;
+  if (t.isEmpty()) return rows;
+  const auto mark = t.bookmark();
+  for (t.first(); !t.eof(); t.next()) {
+    CategoryRow c;
+    c.key = t.asInteger("CategoryKey");
+    c.title = t.asString("CategoryTitle");
+    c.name = t.asString("CategoryName");
+    c.text = t.asString("CategoryText");
+    c.keywords = t.asString("CategoryKeywords");
+    c.teaser = t.asString("CategoryTeaser");
+    c.sidebar = t.asString("CategorySidebar");
+    c.extra1 = t.asString("CategoryExtra1");
+    c.extra2 = t.asString("CategoryExtra2");
+    c.title1 = t.asString("CategoryTitle1");
+    c.title2 = t.asString("CategoryTitle2");
+    c.metaDesc = t.asString("CategoryMetaDesc");
+    rows.push_back(std::move(c));
+  }
+  t.gotoBookmark(mark);
+  return rows;
+}
+
+SitePages::SitePages(PageContext ctx)
+    : ctx_(std::move(ctx)),
+      mode_(archiveModeOf(ctx_.options.ArchiveByDate)),
+      listLinks_(ctx_.names.prefix, ctx_.names.ext) {}
+
+// ---- Page assembly -----------------------------------------------------------
+
+std::string& SitePages::addSlice(std::string& text, int templ, int slice, const EntryVars& entry,
+                                 const PageVars& page, const GlobalVars& global) const {
+  text = templates::FillEntryTags(ctx_.package, templ, std::move(text), slice, entry, page, global);
+  return text;
+}
+
+std::string SitePages::finishText(std::string& text, const GlobalVars& global, const EntryVars& entry,
+                                  const PageVars& page) const {
+  return templates::ResolveCommands(templates::FillPageTags(std::move(text), global, entry, page));
+}
+
+void SitePages::standardMeta(PageVars& page) const {
+  const auto& o = ctx_.options;
+  page.PageKeywords = o.DefaultKeywords.empty() ? page.PageTitle : o.DefaultKeywords;
+  page.PageDescription = page.PageTitle;
+  if (o.ArchiveDefaultDescription == 1 && !o.DefaultDescription.empty()) {
+    page.PageDescription = o.DefaultDescription + " " + page.PageTitle;
+  }
+}
+
+std::string SitePages::standardMenuTree() const { return generator::standardMenuTree(links_); }
+
+std::string SitePages::periodAddress(char kind, int32_t key) const {
+  if (kind == 'w') return ctx_.names.weekPage(key);
+  if (kind == 'd') return ctx_.names.dayPage(key);
+  return ctx_.names.monthPage(key);
+}
+
+std::string SitePages::archiveAddress(const PeriodKeys& keys) const {
+  switch (mode_) {
+    case ArchiveMode::Daily: return ctx_.names.dayPage(keys.dayKey);
+    case ArchiveMode::Weekly: return ctx_.names.weekPage(keys.weekKey);
+    default: return ctx_.names.monthPage(keys.monthKey);
+  }
+}
+
+std::string SitePages::archiveCaption(const PeriodKeys& keys) const {
+  switch (mode_) {
+    case ArchiveMode::Daily: return keys.dayCaption;
+    case ArchiveMode::Weekly: return keys.weekCaption;
+    default: return keys.monthCaption;
+  }
+}
+
+const CategoryRow* SitePages::category(int32_t key) const {
+  for (const auto& c : categories_) {
+    if (c.key == key) return &c;
+  }
+  return nullptr;
+}
+
+// ---- Site-wide values --------------------------------------------------------
+
+void SitePages::buildGlobals() {
+  auto& o = ctx_.options;
+  links_ = buildSiteLinks(o, ctx_.names.prefix, ctx_.names.ext);
+  GlobalVars& g = globals_;
+  g = GlobalVars{};
+  g.MainTitle = o.BlogTitle;
+  g.MainUrl = o.BlogUrl;
+  g.MainAbout = o.About;
+  g.ParentSiteLink = links_.ParentSiteLink;
+  g.NavbarColumn = links_.NavbarColumn;
+  g.NavbarRow = links_.NavbarRow;
+  g.HomeLink = links_.HomeLink;
+  g.HomeHref = links_.HomeHref;
+  g.ArticleIndexLink = links_.ArticleIndexLink;
+  g.ArticleIndexHref = links_.ArticleIndexHref;
+  g.MonthIndexLink = links_.MonthIndexLink;
+  g.MonthIndexHref = links_.MonthIndexHref;
+  g.Rss20FileName = o.RSS20PageName;
+  g.Rss091FileName = o.RSS091PageName;
+  g.DefaultKeywords = o.DefaultKeywords;
+  g.DefaultDescription = o.DefaultDescription;
+  std::string* custom[] = {&g.CustomTag1, &g.CustomTag2, &g.CustomTag3, &g.CustomTag4, &g.CustomTag5,
+                           &g.CustomTag6, &g.CustomTag7, &g.CustomTag8, &g.CustomTag9, &g.CustomTag10};
+  for (size_t i = 0; i < o.CustomTag.size(); ++i) *custom[i] = o.CustomTag[i];
+  templates::SetPageNamePrefix(ctx_.names.prefix);
+  g.RecentLink = links_.RecentLink;
+  g.RecentHref = links_.RecentHref;
+}
+
+// ---- List pass ---------------------------------------------------------------
+
+SitePages::Slot* SitePages::slotFor(int32_t key) {
+  auto it = slotIndex_.find(key);
+  if (it != slotIndex_.end()) return &slots_[it->second];
+  slotIndex_.emplace(key, slots_.size());
+  slots_.push_back({key, {}});
+  return &slots_.back();
+}
+
+void SitePages::listPassRow(const store::BlogRec& row, const PeriodKeys& keys) {
+  const auto& o = ctx_.options;
+  const int32_t type = row.BlogPageType;
+  if (type == store::kStaticPage) {
+    listLinks_.addStaticPage(row, globals_.NavbarColumn, globals_.NavbarRow);
+  }
+  if (type == store::kArticlePage) {
+    listLinks_.addArticle(row);
+    std::string item = upperAnchor(ctx_.names.page(util::trim(row.BlogPageName)), "entrylink",
+                                   util::trim(row.BlogTitle));
+    const std::string teaser = util::trim(row.BlogTeaser);
+    if (o.IncludeArticleTeasers == 1 && !teaser.empty()) item += " - " + teaser;
+    std::string& list = articleIndexList_;
+    if (o.ArticleIndexGrouping == 1 && (!anyArticle_ || keys.monthKey != lastArticleMonth_)) {
+      if (articleListOpen_) {
+        if (o.ArticleListStyle == 2) list += "</ul>";
+        if (o.ArticleListStyle == 3) list += "</ol>";
+        articleListOpen_ = false;
+      }
+      if (longerThanOne(list)) list += "<p>";
+      list += keys.monthCaption + "<br>";
+    }
+    switch (o.ArticleListStyle) {
+      case 1:
+        if (longerThanOne(list)) list += "<p>";
+        list += item;
+        break;
+      case 2:
+      case 3:
+        if (!articleListOpen_) {
+          list += o.ArticleListStyle == 2 ? "<ul>" : "<ol>";
+          articleListOpen_ = true;
+        }
+        list += "<li>" + item;
+        break;
+      default:  // 0 and values the option dialogs never store: line breaks
+        if (longerThanOne(list)) list += "<br>";
+        list += item;
+    }
+    anyArticle_ = true;
+    lastArticleMonth_ = keys.monthKey;
+  }
+  if (type == store::kBlogEntry || type == store::kArticlePage) {
+    listLinks_.addMonth(keys.monthKey, keys.monthCaption);
+  }
+
+  if (o.ArchiveByCategory == 3) return;
+  bool listed;
+  switch (o.ArchiveByCategory) {
+    case 1: listed = type == store::kArticlePage; break;
+    case 2: listed = type == store::kBlogEntry || type == store::kRedirectPage || type == store::kFreeFormatPage; break;
+    default:
+      listed = type == store::kBlogEntry || type == store::kArticlePage || type == store::kRedirectPage ||
+               type == store::kFreeFormatPage;
+  }
+  std::string line;
+  if (listed) {
+    line = "<a href=\"" + EntryLocation(ctx_.names, mode_, row, keys) + "\" class=\"entrylink\">" +
+           row.BlogTitle + "</a>";
+    const std::string teaser = util::trim(row.BlogTeaser);
+    if (o.IncludeCategoryTeasers == 1 && !teaser.empty()) line += " - " + teaser;
+    line += "<br>\n";
+  }
+  auto addTo = [&](int32_t key) {
+    Slot* slot = slotFor(key);
+    slot->links += line;
+  };
+  if (row.BlogCategory >= 0) addTo(row.BlogCategory);
+  if (row.BlogCategory2 > 0) addTo(row.BlogCategory2);
+  if (row.BlogCategory3 > 0) addTo(row.BlogCategory3);
+}
+
+void SitePages::finishListPass(std::vector<CategoryRow> categories) {
+  const auto& o = ctx_.options;
+  if (articleListOpen_) {
+    if (o.ArticleListStyle == 2) articleIndexList_ += "</ul>";
+    if (o.ArticleListStyle == 3) articleIndexList_ += "</ol>";
+    articleListOpen_ = false;
+  }
+  categories_ = std::move(categories);
+  GlobalVars& g = globals_;
+  g.StaticLinksColumn = listLinks_.staticLinks().column;
+  g.StaticLinksRow = listLinks_.staticLinks().row;
+  g.ArticleLinksColumn = listLinks_.articleLinks().column;
+  g.ArticleLinksRow = listLinks_.articleLinks().row;
+  g.MonthLinksColumn = listLinks_.monthLinks().column;
+  g.MonthLinksRow = listLinks_.monthLinks().row;
+  g.ArticleIndexList = articleIndexList_;
+  if (o.ArchiveByCategory != 3) {
+    for (const auto& c : categories_) {
+      appendCategoryLink(categoryLinks_, categoryListLink(c.name, c.title, c.teaser, o.IncludeCategoryTeasers == 1,
+                                                          ctx_.names.prefix, ctx_.names.ext));
+    }
+    g.CategoryIndexLink = links_.CategoryIndexLink;
+    g.CategoryLinksColumn = categoryLinks_.column;
+    g.CategoryLinksRow = categoryLinks_.row;
+  }
+}
+
+// ---- Index pages -------------------------------------------------------------
+
+void SitePages::writeIndexPage(const std::string& title, const std::string& text, const GlobalVars& global,
+                               const std::string& name) {
+  EntryVars entry;
+  entry.EntryTitle = title;
+  entry.EntryText = text;
+  PageVars page;
+  page.PageTitle = title;
+  page.PageKind = kIndexKind;
+  standardMeta(page);
+  page.PageMenuTree = standardMenuTree();
+  page.ParentLink = links_.HomeLink;
+  page.ParentHref = links_.HomeHref;
+  std::string out;
+  for (int s : {templates::kStartOfPage, templates::kArticle, templates::kEndOfPage}) {
+    addSlice(out, kIndexTemplate, s, entry, page, global);
+  }
+  ctx_.write(name, finishText(out, global, entry, page), {});
+}
+
+// The archive index lists the months, the article index the articles; each
+// leaves its own list out of the page's link lists.
+void SitePages::writeArchiveIndex() {
+  const auto& o = ctx_.options;
+  GlobalVars global = globals_;
+  global.MonthLinksColumn.clear();
+  global.MonthLinksRow.clear();
+  writeIndexPage(o.PageTitleArchiveByMonth, globals_.MonthLinksColumn, global,
+                 ctx_.names.page(o.ArchiveIndexPageName));
+}
+
+void SitePages::writeArticleIndex() {
+  const auto& o = ctx_.options;
+  GlobalVars global = globals_;
+  global.ArticleLinksColumn.clear();
+  global.ArticleLinksRow.clear();
+  writeIndexPage(o.PageTitleArticleIndex, articleIndexList_, global, ctx_.names.page(o.ArticleIndexPageName));
+}
+
+void SitePages::writeCategoryPages() {
+  const auto& o = ctx_.options;
+  if (o.ArchiveByCategory == 3) return;
+  for (const auto& c : categories_) {
+    EntryVars entry;
+    entry.EntryTitle = util::trim(c.title);
+    entry.EntryText = util::trim(c.text);
+    entry.EntryTeaser = util::trim(c.teaser);
+    entry.EntryKeywords = util::trim(c.keywords);
+    entry.EntrySidebar = util::trim(c.sidebar);
+    entry.EntryCustomField1 = util::trim(c.extra1);
+    entry.EntryCustomField2 = util::trim(c.extra2);
+    entry.EntryCustomTitle1 = util::trim(c.title1);
+    entry.EntryCustomTitle2 = util::trim(c.title2);
+    entry.EntryDescription = util::trim(c.metaDesc);
+    auto it = slotIndex_.find(c.key);
+    const std::string list = shapeCategoryList(it == slotIndex_.end() ? std::string() : slots_[it->second].links,
+                                               o.CategoryListStyle, true);
+    if (!entry.EntryText.empty()) entry.EntryText += "<p>";
+    entry.EntryText += list;
+
+    PageVars page;
+    page.PageTitle = util::trim(c.title);
+    page.PageKind = kIndexKind;
+    const std::string keywords = util::trim(c.keywords);
+    page.PageKeywords = !keywords.empty() ? keywords : !o.DefaultKeywords.empty() ? o.DefaultKeywords : page.PageTitle;
+    const std::string desc = util::trim(c.metaDesc);
+    page.PageDescription = desc.empty() ? page.PageTitle : desc;
+    if (o.ArchiveDefaultDescription == 1 && !o.DefaultDescription.empty()) {
+      page.PageDescription = o.DefaultDescription + " " + page.PageDescription;
+    }
+    page.PageMenuTree = standardMenuTree() + " : " + globals_.CategoryIndexLink;
+    page.ParentLink = links_.HomeLink;
+    page.ParentHref = links_.HomeHref;
+
+    std::string out;
+    for (int s : {templates::kStartOfPage, templates::kArticle, templates::kEndOfPage}) {
+      addSlice(out, kIndexTemplate, s, entry, page, globals_);
+    }
+    ctx_.write(ctx_.names.page(util::trim(c.name)), finishText(out, globals_, entry, page),
+               "category \"" + c.title + "\"");
+  }
+}
+
+void SitePages::writeCategoryIndex() {
+  const auto& o = ctx_.options;
+  if (o.ArchiveByCategory == 3) return;
+  const std::string title = util::trim(o.PageTitleCategoryIndex);
+  writeIndexPage(title, shapeCategoryList(globals_.CategoryLinksColumn, o.CategoryListStyle, false), globals_,
+                 ctx_.names.page(o.CategoryIndexPageName));
+}
+
+// ---- Archive pass ------------------------------------------------------------
+
+void SitePages::startPeriodPage(ArchivePage& page, char kind, const PeriodState& st, const PeriodKeys& keys,
+                                const EntryVars& entry) {
+  page = ArchivePage{};
+  page.vars.PageTitle = st.currentCaption;
+  page.vars.PageKind = kArchiveKind;
+  standardMeta(page.vars);
+  page.monthKey = keys.monthKey;
+  page.monthCaption = keys.monthCaption;
+  addSlice(page.text, kArchiveTemplate, templates::kStartOfPage, entry, page.vars, globals_);
+  if (kind != 'm' || mode_ == ArchiveMode::Monthly) {
+    addSlice(page.text, kArchiveTemplate, templates::kBeforeEntries, entry, page.vars, globals_);
+  }
+}
+
+void SitePages::finishPeriodPage(ArchivePage& page, char kind, const PeriodState& st, const EntryVars& entry) {
+  const auto& o = ctx_.options;
+  PageVars& v = page.vars;
+  v.PageMenuTree = standardMenuTree();
+  if (kind != 'm') {
+    v.PageMenuTree += " : " + periodLink(ctx_.names.monthPage(page.monthKey), page.monthCaption);
+  }
+  if (st.prior != 0) {
+    v.PriorHref = periodAddress(kind, st.prior);
+    v.PriorLink = periodLinkWithBlank(v.PriorHref, st.priorCaption);
+  }
+  if (st.next != noNext(kind)) {
+    v.NextHref = periodAddress(kind, st.next);
+    v.NextLink = periodLinkWithBlank(v.NextHref, st.nextCaption);
+  }
+  v.ParentHref = periodAddress(kind, st.current);
+  v.ParentLink = periodLinkWithBlank(v.ParentHref, st.currentCaption);
+
+  if (kind == 'm' && mode_ != ArchiveMode::Monthly) {
+    EntryVars list;
+    list.EntryTitle = mode_ == ArchiveMode::Daily ? o.PageTitleDailyEntries : o.PageTitleWeeklyEntries;
+    list.EntryText = page.periodLinks;
+    addSlice(page.text, kArchiveTemplate, templates::kArticle, list, v, globals_);
+  } else {
+    addSlice(page.text, kArchiveTemplate, templates::kAfterEntries, entry, v, globals_);
+  }
+  addSlice(page.text, kArchiveTemplate, templates::kEndOfPage, entry, v, globals_);
+  ctx_.write(periodAddress(kind, st.current), finishText(page.text, globals_, entry, v), {});
+  page.text.clear();
+}
+
+void SitePages::advance(char kind, PeriodState& st, int32_t key, const std::string& caption, ArchivePage& page,
+                        const PeriodKeys& keys, const EntryVars& entry) {
+  if (key == st.current) return;
+  st.next = key;
+  st.nextCaption = caption;
+  finishPeriodPage(page, kind, st, entry);
+  st.prior = st.current;
+  st.priorCaption = st.currentCaption;
+  st.current = key;
+  st.currentCaption = caption;
+  st.next = noNext(kind);
+  st.nextCaption.clear();
+  startPeriodPage(page, kind, st, keys, entry);
+}
+
+void SitePages::startArchive(const PeriodKeys& keys, const EntryVars& entry) {
+  month_ = {keys.monthKey, 0, kNoNextMonth, keys.monthCaption, {}, {}};
+  week_ = {keys.weekKey, 0, kNoNextWeek, keys.weekCaption, {}, {}};
+  day_ = {keys.dayKey, 0, kNoNextDay, keys.dayCaption, {}, {}};
+  startPeriodPage(monthPage_, 'm', month_, keys, entry);
+  if (mode_ == ArchiveMode::Weekly) startPeriodPage(weekPage_, 'w', week_, keys, entry);
+  if (mode_ == ArchiveMode::Daily) startPeriodPage(dayPage_, 'd', day_, keys, entry);
+  archiveStarted_ = true;
+}
+
+void SitePages::archiveEntryRow(const store::BlogRec& row, const PeriodKeys& keys, const EntryVars& entry) {
+  {
+    advance('m', month_, keys.monthKey, keys.monthCaption, monthPage_, keys, entry);
+    if (mode_ == ArchiveMode::Weekly) advance('w', week_, keys.weekKey, keys.weekCaption, weekPage_, keys, entry);
+    if (mode_ == ArchiveMode::Daily) advance('d', day_, keys.dayKey, keys.dayCaption, dayPage_, keys, entry);
+
+    const std::string anchor = entryAnchor(row.BlogKey);
+    auto addEntry = [&](ArchivePage& page) {
+      page.text += anchor;
+      addSlice(page.text, kArchiveTemplate, templates::kEachEntry, entry, page.vars, globals_);
+    };
+    auto addPeriodLink = [&](const std::string& href, int32_t key, const std::string& caption) {
+      if (monthPage_.lastLinked == key) return;
+      monthPage_.lastLinked = key;
+      monthPage_.periodLinks += upperAnchor(href, "entrylink", caption) + "<BR>";
+    };
+    switch (mode_) {
+      case ArchiveMode::Weekly:
+        addEntry(weekPage_);
+        addPeriodLink(ctx_.names.weekPage(keys.weekKey), keys.weekKey, keys.weekCaption);
+        break;
+      case ArchiveMode::Daily:
+        addEntry(dayPage_);
+        addPeriodLink(ctx_.names.dayPage(keys.dayKey), keys.dayKey, keys.dayCaption);
+        break;
+      default:
+        addEntry(monthPage_);
+    }
+  }
+}
+
+void SitePages::finishArchive(const EntryVars& entry) {
+  if (!archiveStarted_) return;
+  month_.next = kNoNextMonth;
+  week_.next = kNoNextWeek;
+  day_.next = kNoNextDay;
+  finishPeriodPage(monthPage_, 'm', month_, entry);
+  if (mode_ == ArchiveMode::Weekly) finishPeriodPage(weekPage_, 'w', week_, entry);
+  if (mode_ == ArchiveMode::Daily) finishPeriodPage(dayPage_, 'd', day_, entry);
+  archiveStarted_ = false;
+}
+
+// ---- Pages of single entries -------------------------------------------------
+
+namespace {
+
+void singlePageMeta(PageVars& page, const store::BlogRec& row, const store::BlogOptionsRec& o) {
+  page.PageKeywords = !row.BlogKeywords.empty()    ? row.BlogKeywords
+                      : !o.DefaultKeywords.empty() ? o.DefaultKeywords
+                                                   : page.PageTitle;
+  page.PageDescription = !row.BlogMetaDesc.empty() ? row.BlogMetaDesc
+                         : !page.PageTitle.empty() ? page.PageTitle
+                                                   : o.DefaultDescription;
+}
+
+}  // namespace
+
+// A page that takes the file name of the home page (or, for articles, of the
+// archive or article index) says so in a green line and shows the state of the
+// page it replaces.
+void SitePages::nameCheck(const store::BlogRec& row, PageVars& page, bool indexPagesToo) {
+  const auto& o = ctx_.options;
+  if (util::equalsNoCase(row.BlogPageName, o.IndexPageName)) {
+    ctx_.indexOverwrite = true;
+    ctx_.log.AppendColouredLine(colours::kGreen, "*** This page will overwrite the Blog Index Page ***");
+    page.PageKind = kHomeKind;
+  }
+  if (!indexPagesToo) return;
+  if (util::equalsNoCase(row.BlogPageName, o.ArchiveIndexPageName)) {
+    ctx_.log.AppendColouredLine(colours::kGreen, "*** This page will overwrite the Blog Index by Month Page ***");
+    page.PageKind = kIndexKind;
+  }
+  if (util::equalsNoCase(row.BlogPageName, o.ArticleIndexPageName)) {
+    ctx_.log.AppendColouredLine(colours::kGreen, "*** This page will overwrite the Blog Article Index Page ***");
+    page.PageKind = kIndexKind;
+  }
+}
+
+void SitePages::buildArticlePage(const store::BlogRec& row, const PeriodKeys& keys, const EntryVars& listed) {
+  const auto& o = ctx_.options;
+  EntryVars entry = listed;
+  entry.EntryText = AutoFormat(row.BlogText, o.HTMLFormatting);
+  entry.EntryUrlRelated = coolLink(row.BlogCoolURL, o.CoolLinkCaption);
+
+  PageVars page;
+  page.PageTitle = entry.EntryTitle;
+  page.PageKind = kArticleKind;
+  const std::string parent = periodLink(archiveAddress(keys), archiveCaption(keys));
+  page.PageMenuTree = standardMenuTree() + " : " + parent;
+  page.ParentLink = parent;
+  page.ParentHref = archiveAddress(keys);
+  if (o.ArchiveByCategory != 3 && row.BlogCategory >= 0) {
+    if (const CategoryRow* c = category(row.BlogCategory)) {
+      const std::string link = categoryParentLink(c->name, c->title, ctx_.names.prefix, ctx_.names.ext);
+      page.PageMenuTree = standardMenuTree() + " : " + link;
+      page.ParentLink = link;
+      page.ParentHref = util::trim(ctx_.names.prefix + c->name) + ctx_.names.ext;
+    }
+  }
+  singlePageMeta(page, row, o);
+
+  nameCheck(row, page, true);
+
+  std::string out;
+  for (int s : {templates::kStartOfPage, templates::kArticle, templates::kEndOfPage}) {
+    addSlice(out, kArticleTemplate, s, entry, page, globals_);
+  }
+  ctx_.write(ctx_.names.page(row.BlogPageName), finishText(out, globals_, entry, page), entrySource(row));
+}
+
+void SitePages::buildStaticPage(const store::BlogRec& row, const EntryVars& entry) {
+  const auto& o = ctx_.options;
+  PageVars page;
+  page.PageTitle = entry.EntryTitle;
+  page.PageKind = row.BlogPageType == store::kHiddenPage ? kHiddenKind : kStaticKind;
+  page.PageMenuTree = standardMenuTree();
+  page.ParentLink = links_.HomeLink;
+  page.ParentHref = links_.HomeHref;
+  singlePageMeta(page, row, o);
+  nameCheck(row, page, false);
+  std::string out;
+  for (int s : {templates::kStartOfPage, templates::kArticle, templates::kEndOfPage}) {
+    addSlice(out, kStaticTemplate, s, entry, page, globals_);
+  }
+  ctx_.write(ctx_.names.page(row.BlogPageName), finishText(out, globals_, entry, page), entrySource(row));
+}
+
+void SitePages::buildRedirectPage(const store::BlogRec& row) {
+  const std::string url = util::trim(row.BlogCoolURL);
+  if (util::charCount(url) <= 1) {
+    ctx_.log.AppendColouredLine(colours::kRed, "*** Error: no URL specified for redirect page ***");
+    return;
+  }
+  const std::string text = util::replaceAll(
+      "<html><head><title>Loading page...</title><meta http-equiv=\"refresh\" "
+      "content=\"2;URL=[%entry.url.related%]\"><script>url='[%entry.url.related%]'; if(document.images) { "
+      "top.location.replace(url); }else { top.location.href=url; }</script></head><body>Loading <a "
+      "href=\"[%entry.url.related%]\">page</a>...</body></html>",
+      "[%entry.url.related%]", url);
+  ctx_.write(ctx_.names.page(row.BlogPageName), text, entrySource(row));
+}
+
+void SitePages::buildFreeFormatPage(const store::BlogRec& row) {
+  ctx_.write(ctx_.names.freeFormatPage(row.BlogPageName), row.BlogText, entrySource(row));
+}
+
+// ---- Home pass ---------------------------------------------------------------
+
+void SitePages::startHomePage(const EntryVars& homeEntry) {
+  const auto& o = ctx_.options;
+  listed_ = 0;
+  homeEntry_ = homeEntry;
+  homeVars_ = PageVars{};
+  homeVars_.PageKind = kHomeKind;
+  const std::string title = util::trim(homeEntry_.EntryTitle);
+  homeVars_.PageTitle = title.empty() ? o.BlogTitle : title;
+  standardMeta(homeVars_);
+  homeText_.clear();
+  addSlice(homeText_, kHomeTemplate, templates::kStartOfPage, homeEntry_, homeVars_, globals_);
+  if (!homeEntry_.EntryText.empty()) {
+    addSlice(homeText_, kHomeTemplate, templates::kArticle, homeEntry_, homeVars_, globals_);
+  }
+  if (o.ShowRecentOnHome == 1) {
+    addSlice(homeText_, kHomeTemplate, templates::kBeforeEntries, homeEntry_, homeVars_, globals_);
+  }
+}
+
+void SitePages::startFeeds(util::DateTime newestRowDate) {
+  auto& o = ctx_.options;
+  feedSettings_ = computeFeedSettings(o, ctx_.names.prefix, ctx_.names.ext, newestRowDate, ctx_.now,
+                                      ctx_.utcOffsetMinutes);
+  warnAboutFeedAddresses(o, feedSettings_, ctx_.log);
+  feed_.start(feedSettings_);
+}
+
+void SitePages::startRecentPage(const EntryVars& recentEntry) {
+  const auto& o = ctx_.options;
+  recentEntry_ = recentEntry;
+  recentVars_ = PageVars{};
+  recentVars_.PageKind = kStaticKind;
+  const std::string title = util::trim(recentEntry_.EntryTitle);
+  recentVars_.PageTitle = title.empty() ? o.RecentPageTitle : title;
+  standardMeta(recentVars_);
+  recentText_.clear();
+  addSlice(recentText_, kStaticTemplate, templates::kStartOfPage, recentEntry_, recentVars_, globals_);
+  if (!recentEntry_.EntryText.empty()) {
+    addSlice(recentText_, kStaticTemplate, templates::kArticle, recentEntry_, recentVars_, globals_);
+  }
+  addSlice(recentText_, kStaticTemplate, templates::kBeforeEntries, recentEntry_, recentVars_, globals_);
+}
+
+void SitePages::homePageRow(const store::BlogRec& row, const EntryVars& entry) {
+  const auto& o = ctx_.options;
+  if (row.BlogPageType != store::kBlogEntry && row.BlogPageType != store::kArticlePage) return;
+  if (o.IndexEntries < listed_) return;
+  ++listed_;
+  if (o.ShowRecentOnHome == 1) {
+    addSlice(homeText_, kHomeTemplate, templates::kEachEntry, entry, homeVars_, globals_);
+  }
+}
+
+void SitePages::feedRow(const store::BlogRec& row, const PeriodKeys& keys) {
+  const auto& o = ctx_.options;
+  FeedItem item;
+  item.type = row.BlogPageType;
+  if (item.type != store::kBlogEntry && item.type != store::kArticlePage) return;
+  item.title = row.BlogTitle;
+  item.link = feedSettings_.blogAddress + EntryPermalinkHref(ctx_.names, mode_, row, keys);
+  item.date = row.BlogDateTime;
+  if (feed_.itemCounter() < feedSettings_.itemLimit) {  // the texts only for items that make it
+    item.plainTeaser = CutTeaser(row.BlogText);
+    item.formattedText = AutoFormat(row.BlogText, o.HTMLFormatting);
+    item.formattedTeaser = CutTeaser(item.formattedText);
+    item.coolUrl = row.BlogCoolURL;
+  }
+  feed_.addItem(item);
+}
+
+void SitePages::recentPageRow(const store::BlogRec& row, const EntryVars& entry) {
+  // The home page's step for this row has already raised the shared counter,
+  // so the recent-entries page lists one entry fewer.
+  if (row.BlogPageType != store::kBlogEntry && row.BlogPageType != store::kArticlePage) return;
+  if (ctx_.options.IndexEntries < listed_) return;
+  addSlice(recentText_, kStaticTemplate, templates::kEachEntry, entry, recentVars_, globals_);
+}
+
+void SitePages::finishHomePage(const PeriodKeys* prior) {
+  const auto& o = ctx_.options;
+  homeVars_.PageMenuTree = standardMenuTree();
+  if (o.ShowRecentOnHome == 1) {
+    if (prior) {
+      homeVars_.PriorHref = archiveAddress(*prior);
+      homeVars_.PriorLink = periodLinkWithBlank(homeVars_.PriorHref, archiveCaption(*prior));
+    }
+    addSlice(homeText_, kHomeTemplate, templates::kAfterEntries, homeEntry_, homeVars_, globals_);
+  }
+  addSlice(homeText_, kHomeTemplate, templates::kEndOfPage, homeEntry_, homeVars_, globals_);
+  if (!ctx_.indexOverwrite) {
+    ctx_.write(ctx_.names.page(o.IndexPageName), finishText(homeText_, globals_, homeEntry_, homeVars_), {});
+  }
+  homeText_.clear();
+}
+
+void SitePages::finishFeeds() {
+  const auto& o = ctx_.options;
+  // The feeds draw their numbers as a page does, through the same seam.
+  feed_.finish([] { return util::toIntDef(templates::ResolveCommands("[%RANDOM%]"), 0); });
+  if (o.RSS091Feed != 1) ctx_.write(ctx_.names.feed(o.RSS091PageName), feed_.rss091(), {});
+  ctx_.write(ctx_.names.feed(o.RSS20PageName), feed_.rss20(), {});
+}
+
+void SitePages::finishRecentPage(const PeriodKeys* prior) {
+  const auto& o = ctx_.options;
+  recentVars_.PageMenuTree = standardMenuTree();
+  if (prior) {
+    recentVars_.PriorHref = archiveAddress(*prior);
+    recentVars_.PriorLink = periodLinkWithBlank(recentVars_.PriorHref, archiveCaption(*prior));
+  }
+  addSlice(recentText_, kStaticTemplate, templates::kAfterEntries, recentEntry_, recentVars_, globals_);
+  addSlice(recentText_, kStaticTemplate, templates::kEndOfPage, recentEntry_, recentVars_, globals_);
+  ctx_.write(ctx_.names.page(o.RecentPageName), finishText(recentText_, globals_, recentEntry_, recentVars_), {});
+  recentText_.clear();
+}
+
+}  // namespace tessary::generator
+
+// ---- The run's plug-in -------------------------------------------------------
+
+namespace tessary::generator {
+namespace {
+
+// Plugs SitePages into the passes of a generation run. A fresh SitePages is
+// made for every run when the site-wide values are built.
+class SitePageBuilders : public PageBuilders {
  public:
   void beginSiteValues(Generator& g) override {
-    store::BlogOptionsRec& o = g.options();
-    const SiteNames n = g.names();
-    auto& v = g.globalVars;
-    v.MainTitle = o.BlogTitle;
-    v.MainUrl = o.BlogUrl;
-    v.MainAbout = o.About;
-    v.HomeHref = n.page(o.IndexPageName);
-    v.HomeLink = menuLink(v.HomeHref, o.IndexPageCaption);
-    v.MonthIndexHref = n.page(o.ArchiveIndexPageName);
-    v.MonthIndexLink = menuLink(v.MonthIndexHref, o.ArchiveIndexCaption);
-    v.Rss20FileName = o.RSS20PageName;
-    v.Rss091FileName = o.RSS091PageName;
-    lastMonth_ = 0;
+    PageContext ctx{g.options(),
+                    g.names(),
+                    g.package(),
+                    [&g](const std::string& name, const std::string& text, const std::string& source) {
+                      g.WritePage(name, text, source);
+                    },
+                    g.log(),
+                    g.indexOverwrite,
+                    util::now(),
+                    util::utcOffsetMinutes(util::now())};
+    pages_ = std::make_unique<SitePages>(std::move(ctx));
+    pages_->buildGlobals();
+    g.globalVars = pages_->globals();
   }
 
-  void listPassRow(Generator& g) override {
-    const store::BlogRec& r = g.row.rec;
-    if (r.BlogPageType != store::kBlogEntry && r.BlogPageType != store::kArticlePage) return;
-    if (g.row.keys.monthKey == lastMonth_) return;
-    lastMonth_ = g.row.keys.monthKey;
-    g.globalVars.MonthLinksColumn += "<A HREF=\"" + g.names().monthPage(lastMonth_) + "\" class=\"entrylink\">" +
-                                     g.row.keys.monthCaption + "</A><BR>";
+  void listPassRow(Generator& g) override { pages_->listPassRow(g.row.rec, g.row.keys); }
+  void listPassEnd(Generator& g) override {
+    pages_->finishListPass(readCategories(g.blog().tblCategory()));
+    g.globalVars = pages_->globals();
   }
 
-  void archiveIndexPage(Generator& g) override {
-    store::BlogOptionsRec& o = g.options();
-    templateEntryVars e;
-    e.EntryTitle = o.PageTitleArchiveByMonth;
-    e.EntryText = g.globalVars.MonthLinksColumn;
-    templatePageVars p;
-    p.PageTitle = o.PageTitleArchiveByMonth;
-    p.PageKind = templates::kPageKindIndex;
-    p.PageMenuTree = g.globalVars.HomeLink;
-    standardMeta(g, o, p);
-    std::string text;
-    for (int s : {1, 2, 6}) text = g.addSlice(3, std::move(text), s, e, p, g.globalVars);
-    g.WritePage(g.names().page(o.ArchiveIndexPageName), g.finishPage(std::move(text), g.globalVars, e, p));
-  }
+  void archiveIndexPage(Generator&) override { pages_->writeArchiveIndex(); }
+  void articleIndexPage(Generator&) override { pages_->writeArticleIndex(); }
+  void categoryPages(Generator&) override { pages_->writeCategoryPages(); }
+  void categoryIndexPage(Generator&) override { pages_->writeCategoryIndex(); }
 
-  void archiveStart(Generator& g) override {
-    g.archive.month = {0, {}, g.row.keys.monthKey, g.row.keys.monthCaption, kNoNextMonth, {}};
-    startMonth(g);
-  }
+  void archiveStart(Generator& g) override { pages_->startArchive(g.row.keys, g.entryVars); }
+  void archiveRow(Generator& g) override { pages_->archiveEntryRow(g.row.rec, g.row.keys, g.entryVars); }
+  void archiveEnd(Generator& g) override { pages_->finishArchive(g.entryVars); }
+  void articlePage(Generator& g) override { pages_->buildArticlePage(g.row.rec, g.row.keys, g.entryVars); }
+  void staticPage(Generator& g) override { pages_->buildStaticPage(g.row.rec, g.entryVars); }
+  void hiddenPage(Generator& g) override { pages_->buildStaticPage(g.row.rec, g.entryVars); }
+  void redirectPage(Generator& g) override { pages_->buildRedirectPage(g.row.rec); }
+  void freeFormatPage(Generator& g) override { pages_->buildFreeFormatPage(g.row.rec); }
 
-  void archiveRow(Generator& g) override {
-    if (g.row.keys.monthKey != g.archive.month.key) {
-      g.archive.month.nextKey = g.row.keys.monthKey;
-      g.archive.month.nextCaption = g.row.keys.monthCaption;
-      finishMonth(g);
-      g.archive.month = {g.archive.month.key, g.archive.month.caption, g.row.keys.monthKey,
-                         g.row.keys.monthCaption, kNoNextMonth, {}};
-      startMonth(g);
-    }
-    g.buffers.month += entryAnchor(g.row.rec.BlogKey);
-    g.buffers.month = g.addSlice(4, std::move(g.buffers.month), 4, g.entryVars, g.monthPageVars, g.globalVars);
-  }
-
-  void archiveEnd(Generator& g) override {
-    g.archive.month.nextKey = kNoNextMonth;
-    finishMonth(g);
-  }
-
-  void homeStart(Generator& g) override {
-    store::BlogOptionsRec& o = g.options();
-    auto& p = g.homePageVars;
-    p = {};
-    p.PageKind = templates::kPageKindHome;
-    p.PageTitle = o.BlogTitle;
-    p.PageMenuTree = g.globalVars.HomeLink;
-    standardMeta(g, o, p);
-    std::string& text = g.buffers.home;
-    text = g.addSlice(2, {}, 1, g.homeEntryVars, p, g.globalVars);
-    if (!g.homeEntryVars.EntryText.empty()) text = g.addSlice(2, std::move(text), 2, g.homeEntryVars, p, g.globalVars);
-    if (o.ShowRecentOnHome == 1) text = g.addSlice(2, std::move(text), 3, g.homeEntryVars, p, g.globalVars);
-  }
-
+  void homeStart(Generator& g) override { pages_->startHomePage(g.homeEntryVars); }
+  void feedsStart(Generator& g) override { pages_->startFeeds(g.row.valid ? g.row.rec.BlogDateTime : 0); }
+  void recentStart(Generator& g) override { pages_->startRecentPage(g.recentEntryVars); }
   void homeRow(Generator& g) override {
-    const int32_t type = g.row.rec.BlogPageType;
-    if (type != store::kBlogEntry && type != store::kArticlePage) return;
-    if (g.options().IndexEntries < g.listedEntries) return;
-    ++g.listedEntries;
-    if (g.options().ShowRecentOnHome == 1)
-      g.buffers.home = g.addSlice(2, std::move(g.buffers.home), 4, g.entryVars, g.homePageVars, g.globalVars);
+    pages_->homePageRow(g.row.rec, g.entryVars);
+    g.listedEntries = pages_->listedEntries();
   }
-
-  void homeEnd(Generator& g) override {
-    store::BlogOptionsRec& o = g.options();
-    std::string& text = g.buffers.home;
-    if (o.ShowRecentOnHome == 1) text = g.addSlice(2, std::move(text), 5, g.homeEntryVars, g.homePageVars, g.globalVars);
-    text = g.addSlice(2, std::move(text), 6, g.homeEntryVars, g.homePageVars, g.globalVars);
-    if (!g.indexOverwrite)
-      g.WritePage(g.names().page(o.IndexPageName), g.finishPage(text, g.globalVars, g.homeEntryVars, g.homePageVars));
+  void feedsRow(Generator& g) override {
+    pages_->feedRow(g.row.rec, g.row.keys);
+    g.feedItems = pages_->feedItems();
+  }
+  void recentRow(Generator& g) override { pages_->recentPageRow(g.row.rec, g.entryVars); }
+  void homeEnd(Generator& g) override { pages_->finishHomePage(g.hasHomePriorPeriod ? &g.homePriorPeriod : nullptr); }
+  void feedsEnd(Generator&) override { pages_->finishFeeds(); }
+  void recentEnd(Generator& g) override {
+    pages_->finishRecentPage(g.hasHomePriorPeriod ? &g.homePriorPeriod : nullptr);
   }
 
  private:
-  void startMonth(Generator& g) {
-    auto& p = g.monthPageVars;
-    p = {};
-    p.PageTitle = g.archive.month.caption;
-    p.PageKind = templates::kPageKindEntries;
-    standardMeta(g, g.options(), p);
-    g.buffers.month = g.addSlice(4, {}, 1, g.entryVars, p, g.globalVars);
-    g.buffers.month = g.addSlice(4, std::move(g.buffers.month), 3, g.entryVars, p, g.globalVars);
-  }
-
-  void finishMonth(Generator& g) {
-    const SiteNames n = g.names();
-    auto& p = g.monthPageVars;
-    const ArchivePeriod& m = g.archive.month;
-    p.PageMenuTree = g.globalVars.HomeLink;
-    if (m.priorKey != 0) {
-      p.PriorHref = n.monthPage(m.priorKey);
-      p.PriorLink = "<a href=\"" + p.PriorHref + "\" class=\"menulink\">" + m.priorCaption + "</a> ";
-    }
-    if (m.nextKey != kNoNextMonth) {
-      p.NextHref = n.monthPage(m.nextKey);
-      p.NextLink = "<a href=\"" + p.NextHref + "\" class=\"menulink\">" + m.nextCaption + "</a> ";
-    }
-    p.ParentHref = n.monthPage(m.key);
-    p.ParentLink = "<a href=\"" + p.ParentHref + "\" class=\"menulink\">" + m.caption + "</a> ";
-    std::string text = g.addSlice(4, std::move(g.buffers.month), 5, g.entryVars, p, g.globalVars);
-    text = g.addSlice(4, std::move(text), 6, g.entryVars, p, g.globalVars);
-    g.WritePage(n.monthPage(m.key), g.finishPage(std::move(text), g.globalVars, g.entryVars, p));
-  }
-
-  int32_t lastMonth_ = 0;
+  std::unique_ptr<SitePages> pages_;
 };
 
 }  // namespace
 
-std::unique_ptr<PageBuilders> makeSitePageBuilders() { return std::make_unique<BasicPageBuilders>(); }
+std::unique_ptr<PageBuilders> makeSitePageBuilders() { return std::make_unique<SitePageBuilders>(); }
 
 }  // namespace tessary::generator

@@ -1,0 +1,196 @@
+// The pages of the site, built while the generation run walks the entries:
+//
+//   list pass     (newest first)  link lists, article index list, category lists
+//   index pages                   archive index, article index, category pages, category index
+//   archive pass  (oldest first)  month, week and day pages; the pages of single entries
+//   home pass     (newest first)  home page, the two feeds, recent-entries page
+//
+// SitePages holds the state of these passes for one run; the run owns the walk
+// over tblBlog, the entry record of the current row (FillEntryRecord) and the
+// tracking of output files, and calls one method per step. Every page is
+// assembled from the slices of the loaded template package by the tag engine and
+// handed to PageOutput::WritePage.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "generator/nav_links.h"
+#include "generator/rss.h"
+#include "generator/site_naming.h"
+#include "store/blog_options.h"
+#include "store/blog_rec.h"
+#include "templates/package.h"
+#include "templates/tag_engine.h"
+#include "util/progress_log.h"
+
+namespace tessary::store {
+class Table;
+}
+
+namespace tessary::generator {
+
+using EntryVars = templates::templateEntryVars;
+using PageVars = templates::templatePageVars;
+using GlobalVars = templates::templateGlobalVars;
+
+// One row of tblCategory, as the pages use it.
+struct CategoryRow {
+  int32_t key = -1;
+  std::string title, name, text, keywords, teaser, sidebar, extra1, extra2, title1, title2, metaDesc;
+};
+// Every category row in the order of the table's current index; the current row is kept.
+std::vector<CategoryRow> readCategories(store::Table& tblCategory);
+
+// What a run hands to the page builders. Everything referenced outlives the SitePages.
+struct PageContext {
+  store::BlogOptionsRec& options;   // the run's options (defaults filled, prefix sanitised)
+  SiteNames names;
+  const templates::TemplatePackage& package;  // split
+  // Tracks and writes one page or feed; `source` names the entry or category
+  // the name came from.
+  std::function<void(const std::string& name, const std::string& text, const std::string& source)> write;
+  ProgressLog& log;
+  bool& indexOverwrite;             // some page took the home page's file name
+  util::DateTime now = 0;           // the run's clock, for a feed without rows
+  int utcOffsetMinutes = 0;         // in force when the run started
+};
+
+// The archive state of one period kind (month, week or day).
+struct PeriodState {
+  int32_t current = 0, prior = 0, next = 0;
+  std::string currentCaption, priorCaption, nextCaption;
+};
+
+class SitePages {
+ public:
+  explicit SitePages(PageContext ctx);
+
+  // ---- Before the list pass --------------------------------------------------
+  // Builds the site-wide values of the master global record (titles, navigation
+  // bar, index links, custom tags). Call once, before the list pass.
+  void buildGlobals();
+  // The master global record (complete after finishListPass).
+  const GlobalVars& globals() const { return globals_; }
+
+  // ---- List pass (newest first) ----------------------------------------------
+  void listPassRow(const store::BlogRec& row, const PeriodKeys& keys);
+  // Closes the article list and, unless categories are ignored, builds the
+  // category links from the category rows.
+  void finishListPass(std::vector<CategoryRow> categories);
+
+  // ---- Index pages, in this order --------------------------------------------
+  void writeArchiveIndex();
+  void writeArticleIndex();
+  // Nothing when option 114 is 3.
+  void writeCategoryPages();
+  void writeCategoryIndex();
+
+  // ---- Archive pass (oldest first) -------------------------------------------
+  // The oldest row (any type) opens the first periods; `entry` is its record.
+  void startArchive(const PeriodKeys& keys, const EntryVars& entry);
+  // Every blog entry and article, oldest first (the first one included): the
+  // pages of ended periods are written, then the row joins the archive pages.
+  void archiveEntryRow(const store::BlogRec& row, const PeriodKeys& keys, const EntryVars& entry);
+  // After the last row; `entry` is the record of the newest row.
+  void finishArchive(const EntryVars& entry);
+
+  // ---- Pages of single entries (the archive pass, by type) -------------------
+  void buildArticlePage(const store::BlogRec& row, const PeriodKeys& keys, const EntryVars& entry);
+  void buildStaticPage(const store::BlogRec& row, const EntryVars& entry);  // static and hidden
+  void buildRedirectPage(const store::BlogRec& row);
+  void buildFreeFormatPage(const store::BlogRec& row);
+
+  // ---- Home pass (newest first) ----------------------------------------------
+  // The home page, the feeds and the recent-entries page are started in this
+  // order, each row is offered to them in this order, and they are finished in
+  // this order. homeEntry / recentEntry: the records of the home-page and
+  // recent-page entries (empty when there is none).
+  void startHomePage(const EntryVars& homeEntry);
+  // newestRowDate: BlogDateTime of the newest row, 0 when the blog is empty.
+  void startFeeds(util::DateTime newestRowDate);
+  void startRecentPage(const EntryVars& recentEntry);
+  void homePageRow(const store::BlogRec& row, const EntryVars& entry);
+  void feedRow(const store::BlogRec& row, const PeriodKeys& keys);
+  void recentPageRow(const store::BlogRec& row, const EntryVars& entry);
+  // prior: the period the run remembered for the home page's prior link (the
+  // last row visited while the home list was not yet full), nullptr when none.
+  void finishHomePage(const PeriodKeys* prior);
+  void finishFeeds();
+  void finishRecentPage(const PeriodKeys* prior);
+
+  // Entries listed on the home page so far (the recent-entries page lists one fewer).
+  int listedEntries() const { return listed_; }
+  int feedItems() const { return feed_.itemCounter(); }
+
+ private:
+  struct ArchivePage {
+    std::string text;
+    PageVars vars;
+    int32_t monthKey = 0;  // week and day pages: the month of the row that opened them
+    std::string monthCaption;
+    std::string periodLinks;  // month pages in weekly or daily mode: the week or day links
+    int32_t lastLinked = 0;
+  };
+  struct Slot {
+    int32_t key;
+    std::string links;
+  };
+
+  // Page assembly.
+  std::string& addSlice(std::string& text, int templ, int slice, const EntryVars& entry,
+                        const PageVars& page, const GlobalVars& global) const;
+  std::string finishText(std::string& text, const GlobalVars& global, const EntryVars& entry,
+                         const PageVars& page) const;
+
+  void standardMeta(PageVars& page) const;
+  std::string standardMenuTree() const;
+  std::string periodAddress(char kind, int32_t key) const;
+  std::string archiveAddress(const PeriodKeys& keys) const;
+  std::string archiveCaption(const PeriodKeys& keys) const;
+  const CategoryRow* category(int32_t key) const;
+  Slot* slotFor(int32_t key);
+  void writeIndexPage(const std::string& title, const std::string& text, const GlobalVars& global,
+                      const std::string& name);
+  void nameCheck(const store::BlogRec& row, PageVars& page, bool indexPagesToo);
+
+  void startPeriodPage(ArchivePage& page, char kind, const PeriodState& st, const PeriodKeys& keys,
+                       const EntryVars& entry);
+  void finishPeriodPage(ArchivePage& page, char kind, const PeriodState& st, const EntryVars& entry);
+  void advance(char kind, PeriodState& st, int32_t key, const std::string& caption, ArchivePage& page,
+               const PeriodKeys& keys, const EntryVars& entry);
+
+  PageContext ctx_;
+  ArchiveMode mode_;
+  SiteLinks links_;
+  GlobalVars globals_;
+
+  // List pass.
+  ListPassLinks listLinks_;
+  std::string articleIndexList_;
+  bool articleListOpen_ = false;
+  bool anyArticle_ = false;
+  int32_t lastArticleMonth_ = 0;
+  std::vector<Slot> slots_;
+  std::unordered_map<int32_t, size_t> slotIndex_;
+  std::vector<CategoryRow> categories_;
+  LinkList categoryLinks_;
+
+  // Archive pass.
+  PeriodState month_, week_, day_;
+  ArchivePage monthPage_, weekPage_, dayPage_;
+  bool archiveStarted_ = false;
+
+  // Home pass.
+  EntryVars homeEntry_, recentEntry_;
+  std::string homeText_, recentText_;
+  PageVars homeVars_, recentVars_;
+  int listed_ = 0;
+  FeedSettings feedSettings_;
+  FeedBuilder feed_;
+};
+
+}  // namespace tessary::generator
