@@ -140,6 +140,12 @@ std::string fillEntryTagsInText(std::string text, const templateEntryVars& entry
 std::string FillPageTags(std::string page, const templateGlobalVars& global, const templateEntryVars& entry,
                          const templatePageVars& pageVars);
 
+// The same replacements applied one after the other over the whole text, exactly
+// as listed: the definition FillPageTags is held to (it skips long runs of text
+// that no tag can touch).
+std::string FillPageTagsInOrder(std::string page, const templateGlobalVars& global, const templateEntryVars& entry,
+                                const templatePageVars& pageVars);
+
 // The page name prefix that [%linkto.rss20.href%] and [%linkto.rss091.href%]
 // carry: the one in force for the generation run, empty until a run sets it.
 void SetPageNamePrefix(std::string prefix);
