@@ -58,11 +58,11 @@ def leftside_jpg():
     px = img.load()
     for y in range(h):
         for x in range(w):
-            # A soft paper texture fading to a darker edge on the right.
-            base = 233 - int(10 * (x / (w - 1)) ** 3)
-            n = random.randint(-3, 3)
-            px[x, y] = (base + n, base - 3 + n, base - 11 + n)
-    img.save(os.path.join(OUT, "leftside.jpg"), quality=40, optimize=True)
+            # A soft paper texture in the column's colour (#e9e6de), so that it
+            # blends where the column is wider than the picture.
+            n = random.randint(-4, 4)
+            px[x, y] = (233 + n, 230 + n, 222 + n)
+    img.save(os.path.join(OUT, "leftside.jpg"), quality=50, optimize=True)
 
 
 if __name__ == "__main__":

@@ -202,6 +202,15 @@ std::string FillEntryTags(const TemplatePackage& package, int k, std::string pag
   return pageSoFar;
 }
 
+void FillEntryTagsInto(std::string& page, const TemplatePackage& package, int k, int s,
+                       const templateEntryVars& entry) {
+  page += fillEntryTagsInText(package.slice(k, s), entry);
+}
+
+void FillEntryTagsInto(std::string& page, int k, int s, const templateEntryVars& entry) {
+  FillEntryTagsInto(page, LoadedTemplatePackage(), k, s, entry);
+}
+
 std::string FillEntryTags(int k, std::string pageSoFar, int s, const templateEntryVars& entry,
                           const templatePageVars& page, const templateGlobalVars& global) {
   return FillEntryTags(LoadedTemplatePackage(), k, std::move(pageSoFar), s, entry, page, global);

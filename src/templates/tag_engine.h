@@ -132,6 +132,11 @@ std::string FillEntryTags(const TemplatePackage& package, int k, std::string pag
 // The same on the process-wide loaded package.
 std::string FillEntryTags(int k, std::string pageSoFar, int s, const templateEntryVars& entry,
                           const templatePageVars& page, const templateGlobalVars& global);
+// The same as page = FillEntryTags(k, page, s, ...), appending to the caller's
+// page in place: a page of many listed entries is then never copied.
+void FillEntryTagsInto(std::string& page, const TemplatePackage& package, int k, int s,
+                       const templateEntryVars& entry);
+void FillEntryTagsInto(std::string& page, int k, int s, const templateEntryVars& entry);
 // The entry tags of one text filled (what FillEntryTags does to the slice).
 std::string fillEntryTagsInText(std::string text, const templateEntryVars& entry);
 

@@ -292,12 +292,14 @@ TEST(TagEngineRandomTest, WholePageSequence) {
     templateEntryVars e;
     templatePageVars p;
     gen.fill(g, e, p);
-    std::string fast, slow;
+    std::string fast, into, slow;
     for (int s : {1, 3, 4, 4, 5, 6}) {
       fast = FillEntryTags(pkg, 4, fast, s, e, p, g);
+      FillEntryTagsInto(into, pkg, 4, s, e);
       slow += applySteps(pkg.slice(4, s), entrySteps(e));
     }
     ASSERT_EQ(fast, slow);
+    ASSERT_EQ(into, slow);
     ASSERT_EQ(ResolveCommands(FillPageTags(fast, g, e, p)), referenceResolve(applySteps(slow, pageSteps(g, e, p)), 5))
         << "round " << round;
   }
