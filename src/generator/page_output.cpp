@@ -111,8 +111,21 @@ void PageOutput::commit() {
   if (!inTransaction_) return;
   inTransaction_ = false;
   pendingWrites_ = 0;
-  blog_.database().commit();
-  blog_.database().notifyDataChanged(store::tables::kPages);
+  store::Database& db = blog_.database();
+  try {
+    db.commit();
+  } catch (...) {
+    // A commit that fails (a full disk) must not leave the transaction open
+    // under the rest of the session: give the batch up and report the failure.
+    try {
+      db.rollback();
+    } catch (...) {
+    }
+    loaded_ = false;  // the rows in memory no longer match the file
+    db.notifyDataChanged(store::tables::kPages);
+    throw;
+  }
+  db.notifyDataChanged(store::tables::kPages);
 }
 
 void PageOutput::ResetNewChecksums() {
