@@ -154,7 +154,7 @@ bool AddEntry(BlogDb& blog) {
 
 bool EditEntry(BlogDb& blog) {
   Table& t = blog.tblBlog();
-  if (t.isEmpty() || t.eof()) return false;
+  if (!hasCurrentRow(t)) return false;
   BlogRec rec = readBlogRec(t);
   const Table::Bookmark row = t.bookmark();
   if (!runEditor(blog, rec, false)) return false;
@@ -170,7 +170,7 @@ bool EditEntry(BlogDb& blog) {
 
 bool RemoveEntry(BlogDb& blog) {
   Table& t = blog.tblBlog();
-  if (t.isEmpty() || t.eof()) return false;
+  if (!hasCurrentRow(t)) return false;
   const std::string question = "Remove Blog Entry? \n\n" + t.asString("BlogTitle") + " (" +
                                util::formatDateTime("yyyy-mm-dd hh:nn:ss", t.asDateTime("BlogDateTime")) + ").";
   if (blog.ui().confirm(question, Buttons::OkCancel) != Answer::Ok) return false;
@@ -196,7 +196,7 @@ bool AddCategory(BlogDb& blog) {
 
 bool EditCategory(BlogDb& blog) {
   Table& t = blog.tblCategory();
-  if (t.isEmpty() || t.eof()) return false;
+  if (!hasCurrentRow(t)) return false;
   BlogRec rec = readCategoryRec(t);
   const Table::Bookmark row = t.bookmark();
   if (!runEditor(blog, rec, true)) return false;
@@ -236,7 +236,7 @@ class StatusPopup {
 bool RemoveCategory(BlogDb& blog) {
   Table& cats = blog.tblCategory();
   Table& entries = blog.tblBlog();
-  if (cats.isEmpty() || cats.eof()) return false;
+  if (!hasCurrentRow(cats)) return false;
   UserInterface& ui = blog.ui();
 
   const Table::Bookmark categoryRow = cats.bookmark();

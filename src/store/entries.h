@@ -46,6 +46,10 @@ bool EditCategory(BlogDb& blog);
 // fails the category is kept. BlogCategory2 and BlogCategory3 are not touched.
 bool RemoveCategory(BlogDb& blog);
 
+// True when the table has a row the user could have selected. A walk that ran
+// off the end (eof) still leaves its last row current.
+inline bool hasCurrentRow(Table& t) { return !t.isEmpty() && t.currentRowId() != 0; }
+
 // Makes the entry or category with that key current; false when there is none.
 bool findEntry(BlogDb& blog, int32_t blogKey);
 bool findCategory(BlogDb& blog, int32_t categoryKey);

@@ -1,5 +1,6 @@
 #include "store/media.h"
 
+#include "store/entries.h"
 #include "store/picture_check.h"
 #include "util/crc32.h"
 #include "util/date_time.h"
@@ -127,7 +128,7 @@ bool addMedia(BlogDb& blog, const MediaKind& k, const std::string& path) {
 
 bool removeMedia(BlogDb& blog, const MediaKind& k) {
   Table& t = tableOf(blog, k);
-  if (t.isEmpty() || t.eof()) return false;
+  if (!hasCurrentRow(t)) return false;
   const std::string question =
       std::string("Remove Blog ") + k.noun + "? \n\n" + t.asString(k.nameCol) + "\n\n" + addedText(t, k);
   if (blog.ui().confirm(question, Buttons::OkCancel) != Answer::Ok) return false;
@@ -152,7 +153,7 @@ bool findFile(BlogDb& blog, const std::string& name) { return findMedia(blog, kF
 
 bool SaveBlogFileAs(BlogDb& blog, const std::string& path) {
   Table& t = blog.tblFiles();
-  if (t.isEmpty() || t.eof()) return false;
+  if (!hasCurrentRow(t)) return false;
   const Status st = util::writeFileAtomic(path, t.blobBytes("BlogFile"));
   if (!st.ok()) throw StoreError(st.message());
   return true;
@@ -160,7 +161,7 @@ bool SaveBlogFileAs(BlogDb& blog, const std::string& path) {
 
 std::string suggestedSavePath(BlogDb& blog) {
   Table& t = blog.tblFiles();
-  const std::string name = t.isEmpty() || t.eof() ? std::string() : t.asString("BlogFileName");
+  const std::string name = !hasCurrentRow(t) ? std::string() : t.asString("BlogFileName");
   return util::joinPath(blog.programFolder(), name);
 }
 

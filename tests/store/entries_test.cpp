@@ -113,6 +113,19 @@ TEST_F(EntriesTest, EditEntryKeepsTheKeyAndWritesTheReturnedColumns) {
   EXPECT_EQ(blog_->tblBlog().recordCount(), 4);
 }
 
+TEST_F(EntriesTest, AfterAWalkToTheEndTheLastRowIsStillTheOneEdited) {
+  Table& t = blog_->tblBlog();
+  for (t.first(); !t.eof(); t.next()) {
+  }
+  const int32_t last = t.asInteger("BlogKey");
+  ui_.onEntryEditor = [](BlogRec& r, bool) {
+    r.BlogTitle = "edited";
+    return true;
+  };
+  ASSERT_TRUE(EditEntry(*blog_));
+  EXPECT_EQ(entry(last).BlogTitle, "edited");
+}
+
 TEST_F(EntriesTest, OperationsOnEmptyTablesDoNothing) {
   emptyTable(blog_->tblBlog());
   ui_.defaultAnswer = Answer::Ok;

@@ -73,6 +73,17 @@ TEST_F(MaintenanceTest, BackupsToKeep3) {
   EXPECT_EQ(blog_->options().BackupLocation, folder);
 }
 
+TEST_F(MaintenanceTest, ARenameThatFailsDuringTheRotationIsSkipped) {
+  const std::string folder = dir_.file("r");
+  ASSERT_TRUE(backup(folder, 5));
+  // blog.~2 cannot be replaced by a rename: it is a folder with something in it.
+  ASSERT_TRUE(util::createDirectories(folder + "/blog.~2/x").ok());
+  addEntries(1);
+  ASSERT_TRUE(backup(folder, 5));
+  EXPECT_EQ(entriesIn(folder + "/blog.~1"), 4);  // the new backup still went in
+  EXPECT_TRUE(util::directoryExists(folder + "/blog.~2"));
+}
+
 TEST_F(MaintenanceTest, ALoweredCountTakesEffectFromTheNextBackup) {
   const std::string folder = dir_.file("b");
   for (int i = 0; i < 6; ++i) ASSERT_TRUE(backup(folder, 5));
