@@ -12,6 +12,7 @@
 //
 // Usage: bench_generate [ENTRIES] [--all-articles] [--keep]
 // Peak memory also shows in `/usr/bin/time -v build/bench/bench_generate`.
+#include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -118,9 +119,10 @@ int main(int argc, char** argv) {
     else if (std::strcmp(argv[i], "--keep") == 0) keep = true;
     else count = std::atoi(argv[i]);
   }
-  const std::string folder = "/tmp/tessary-bench-generate";
-  std::filesystem::remove_all(folder);
-  (void)util::createDirectories(folder);
+  // A folder of its own: several benchmarks may run at once on one machine.
+  char pattern[] = "/tmp/tessary-bench-generate-XXXXXX";
+  if (!::mkdtemp(pattern)) return 1;
+  const std::string folder = pattern;
   const std::string file = folder + "/bench.zdb";
   QuietUI ui;
   CountingLog log;
