@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <functional>
 #include <memory>
 
 #include "publish/ftpsend.h"
@@ -80,6 +81,53 @@ void startWalk(Table& pages) {
 // never sent, copied or deleted.
 void reportBadName(ProgressLog& log, const std::string& name) {
   log.AppendColouredLine(colours::kRed, "..." + name + " is not a plain file name; skipped.");
+}
+
+// What a run does with one row: `remove` deletes a removed page at the
+// destination and `send` publishes a new or changed one; each returns true on
+// success and reports its own failure in the log.
+struct PageActions {
+  std::string sendLine;  // "...Uploading " or "...Copying "
+  std::function<bool(const PageRow&)> remove;
+  std::function<bool(const PageRow&)> send;
+};
+
+// The walk both runs share: every row of tblPages once, in PageKey order, with
+// the page limit and the counters; each success is stored in its row at once.
+void walkPages(store::BlogDb& blog, ProgressLog& log, int pageLimit, const PageActions& actions,
+               PublishOutcome& out) {
+  Table& pages = blog.tblPages();
+  RowCommitter committer(blog.database());
+  startWalk(pages);
+  while (!pages.eof()) {
+    const PageRow row = readRow(pages);
+    const bool removedPage = row.crcNew == 0;
+    if (!removedPage && row.crcNew == row.crcExisting) {  // unchanged: nothing, not counted
+      pages.next();
+      continue;
+    }
+    if (out.acted >= pageLimit) {
+      ++out.skipped;
+      pages.next();
+      continue;
+    }
+    log.AppendLine((removedPage ? "...Deleting " : actions.sendLine) + row.name);
+    ++out.acted;
+    if (!util::isBareFileName(row.name)) {
+      reportBadName(log, row.name);
+      ++out.errors;
+    } else if (!(removedPage ? actions.remove(row) : actions.send(row))) {
+      ++out.errors;
+    } else if (removedPage) {
+      pages.deleteRow();  // the row that followed becomes current
+      committer.stored();
+      continue;
+    } else {
+      markPublished(pages, row.crcNew);
+      committer.stored();
+    }
+    pages.next();
+  }
 }
 
 // Receives the session's status events and shows the conversation in blue.
@@ -199,60 +247,22 @@ PublishOutcome PublishFTP(store::BlogDb& blog, const std::string& outputFolder, 
   }
 
   ftp.DirectFile = true;
-  Table& pages = blog.tblPages();
-  {
-    RowCommitter committer(blog.database());
-    startWalk(pages);
-    while (!pages.eof()) {
-      const PageRow row = readRow(pages);
-      ftp.DirectFileName = util::joinPath(outputFolder, row.name);
-      const bool bare = util::isBareFileName(row.name);
-      bool removed = false;
-      if (row.crcNew == 0) {
-        if (out.acted < pageLimit) {
-          log.AppendLine("...Deleting " + row.name);
-          if (!bare) {
-            reportBadName(log, row.name);
-            ++out.errors;
-            ++out.acted;
-          } else if (ftp.RemoveFile(row.name) || row.crcExisting == 0) {
-            pages.deleteRow();
-            removed = true;
-            ++out.acted;
-            committer.stored();
-          } else {
-            log.AppendLine("..." + row.name + " not deleted.");
-            showFailureDetails(log, ftp);
-            ++out.errors;
-            ++out.acted;
-          }
-        } else {
-          ++out.skipped;
-        }
-      } else if (row.crcNew != row.crcExisting) {
-        if (out.acted < pageLimit) {
-          log.AppendLine("...Uploading " + row.name);
-          if (!bare) {
-            reportBadName(log, row.name);
-            ++out.errors;
-            ++out.acted;
-          } else if (ftp.UploadFile(row.name, false)) {
-            markPublished(pages, row.crcNew);
-            ++out.acted;
-            committer.stored();
-          } else {
-            log.AppendLine("..." + row.name + " upload failed.");
-            showFailureDetails(log, ftp);
-            ++out.errors;
-            ++out.acted;
-          }
-        } else {
-          ++out.skipped;
-        }
-      }
-      if (!removed) pages.next();
-    }
-  }
+  PageActions actions;
+  actions.sendLine = "...Uploading ";
+  actions.remove = [&](const PageRow& row) {
+    if (ftp.RemoveFile(row.name) || row.crcExisting == 0) return true;
+    log.AppendLine("..." + row.name + " not deleted.");
+    showFailureDetails(log, ftp);
+    return false;
+  };
+  actions.send = [&](const PageRow& row) {
+    ftp.DirectFileName = util::joinPath(outputFolder, row.name);
+    if (ftp.UploadFile(row.name, false)) return true;
+    log.AppendLine("..." + row.name + " upload failed.");
+    showFailureDetails(log, ftp);
+    return false;
+  };
+  walkPages(blog, log, pageLimit, actions, out);
 
   log.AppendLine("Logging out.");
   ftp.LogOff();
@@ -318,66 +328,30 @@ PublishOutcome PublishFileCopy(store::BlogDb& blog, const std::string& outputFol
   log.AppendLine("Validation complete.");
   log.AppendLine("File Copy started.");
 
-  Table& pages = blog.tblPages();
-  {
-    RowCommitter committer(blog.database());
-    startWalk(pages);
-    while (!pages.eof()) {
-      const PageRow row = readRow(pages);
-      const std::string from = util::joinPath(source, row.name);
-      const std::string to = destination + row.name;
-      const bool bare = util::isBareFileName(row.name);
-      bool removed = false;
-      if (row.crcNew == 0) {
-        if (out.acted < pageLimit) {
-          log.AppendLine("...Deleting " + row.name);
-          if (!bare) {
-            reportBadName(log, row.name);
-            ++out.errors;
-            ++out.acted;
-          } else {
-            if (util::fileExists(to)) util::removeFile(to);
-            if (util::fileExists(to) && row.crcExisting != 0) {
-              log.AppendLine("..." + row.name + " not deleted.");
-              ++out.errors;
-              ++out.acted;
-            } else {
-              pages.deleteRow();
-              removed = true;
-              ++out.acted;
-              committer.stored();
-            }
-          }
-        } else {
-          ++out.skipped;
-        }
-      } else if (row.crcNew != row.crcExisting) {
-        if (out.acted < pageLimit) {
-          log.AppendLine("...Copying " + row.name);
-          if (!bare) {
-            reportBadName(log, row.name);
-            ++out.errors;
-            ++out.acted;
-          } else if (!util::copyFileAtomic(from, to).ok()) {
-            log.AppendColouredLine(colours::kRed, "..." + row.name + " copy failed.");
-            ++out.errors;
-            ++out.acted;
-          } else if (!util::fileExists(to)) {
-            log.AppendLine("..." + row.name + " copy failed.");
-            ++out.errors;
-            ++out.acted;
-          } else {
-            markPublished(pages, row.crcNew);
-            ++out.acted;
-            committer.stored();
-          }
-        } else {
-          ++out.skipped;
-        }
-      }
-      if (!removed) pages.next();
+  PageActions actions;
+  actions.sendLine = "...Copying ";
+  actions.remove = [&](const PageRow& row) {
+    const std::string target = destination + row.name;
+    if (util::fileExists(target)) util::removeFile(target);
+    if (util::fileExists(target) && row.crcExisting != 0) {
+      log.AppendLine("..." + row.name + " not deleted.");
+      return false;
     }
-  }
+    return true;
+  };
+  actions.send = [&](const PageRow& row) {
+    const std::string target = destination + row.name;
+    if (!util::copyFileAtomic(util::joinPath(source, row.name), target).ok()) {
+      log.AppendColouredLine(colours::kRed, "..." + row.name + " copy failed.");
+      return false;
+    }
+    if (!util::fileExists(target)) {
+      log.AppendLine("..." + row.name + " copy failed.");
+      return false;
+    }
+    return true;
+  };
+  walkPages(blog, log, pageLimit, actions, out);
 
   if (out.skipped != 0) log.AppendLine(std::to_string(out.skipped) + " record(s) skipped.");
   if (out.errors != 0)

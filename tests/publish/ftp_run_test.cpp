@@ -393,5 +393,38 @@ TEST_F(FtpRunTest, AFileThatCannotBeReadEndsTheRunWithAnError) {
   EXPECT_FALSE(hasPlainLine("Logging out."));
 }
 
+// The client alone against the real server: PASV and PORT, and resume support.
+TEST_F(FtpRunTest, TheClientUsesOldCommandsWhenForcedAndDetectsResume) {
+  startServer();
+  for (bool passive : {true, false}) {
+    TFTPSend ftp;
+    std::vector<std::string> sent;
+    ftp.OnStatus = [&](TFTPSend&, bool response, const std::string& v) {
+      if (!response) sent.push_back(v.substr(0, 4));
+    };
+    ftp.TargetPort = server->port();
+    ftp.UserName = PyFtpServer::kUser;
+    ftp.Password = PyFtpServer::kPassword;
+    ftp.Timeout = 5000;
+    ftp.PassiveMode = passive;
+    ftp.ForceOldPort = true;
+    ASSERT_TRUE(ftp.LogOn());
+    EXPECT_TRUE(ftp.CanResume());
+    ftp.DataStream = passive ? "passive" : "active";
+    EXPECT_TRUE(ftp.UploadFile(passive ? "p.txt" : "a.txt", false));
+    EXPECT_EQ(ftp.CurrentDirectory(), "/");
+    EXPECT_TRUE(ftp.MakeDirectory("d"));
+    EXPECT_TRUE(ftp.ChangeDirectory("d"));
+    EXPECT_TRUE(ftp.ParentDirectory());
+    EXPECT_FALSE(ftp.RemoveFile("nothing.txt"));
+    EXPECT_TRUE(ftp.LogOff());
+    EXPECT_NE(std::find(sent.begin(), sent.end(), passive ? "PASV" : "PORT"), sent.end());
+    EXPECT_EQ(std::find(sent.begin(), sent.end(), passive ? "EPSV" : "EPRT"), sent.end());
+    ::rmdir((root + "/d").c_str());
+  }
+  EXPECT_EQ(testing::readFile(root + "/p.txt"), "passive");
+  EXPECT_EQ(testing::readFile(root + "/a.txt"), "active");
+}
+
 }  // namespace
 }  // namespace tessary::publish

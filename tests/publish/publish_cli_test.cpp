@@ -2,7 +2,6 @@
 // question, and the exit status.
 #include <gtest/gtest.h>
 
-#include "publish/ftpsend.h"
 #include "publish/publish_fixture.h"
 #include "publish/pyftpd.h"
 
@@ -81,43 +80,6 @@ TEST_F(PublishCliTest, TheDirectoryQuestionIsAnsweredByYes) {
   EXPECT_TRUE(util::listFiles(root + "/www").empty());
   EXPECT_EQ(run("--yes publish " + program.file("site.zdb"), &out), 0) << out;
   EXPECT_EQ(util::listFiles(root + "/www"), (std::vector<std::string>{"a.html"}));
-}
-
-// The client alone against the real server: PASV and PORT, and resume support.
-TEST_F(PublishCliTest, TheClientUsesOldCommandsWhenForcedAndDetectsResume) {
-  const std::string root = program.path() + "/server";
-  ASSERT_TRUE(util::createDirectories(root).ok());
-  PyFtpServer server(std::string(TESSARY_SOURCE_DIR) + "/tests/publish/ftp_server.py", root, "127.0.0.1",
-                     program.file("ftpd.log"));
-  ASSERT_TRUE(server.running()) << server.error();
-  for (bool passive : {true, false}) {
-    TFTPSend ftp;
-    std::vector<std::string> sent;
-    ftp.OnStatus = [&](TFTPSend&, bool response, const std::string& v) {
-      if (!response) sent.push_back(v.substr(0, 4));
-    };
-    ftp.TargetPort = server.port();
-    ftp.UserName = PyFtpServer::kUser;
-    ftp.Password = PyFtpServer::kPassword;
-    ftp.Timeout = 5000;
-    ftp.PassiveMode = passive;
-    ftp.ForceOldPort = true;
-    ASSERT_TRUE(ftp.LogOn());
-    EXPECT_TRUE(ftp.CanResume());
-    ftp.DataStream = passive ? "passive" : "active";
-    EXPECT_TRUE(ftp.UploadFile(passive ? "p.txt" : "a.txt", false));
-    EXPECT_EQ(ftp.CurrentDirectory(), "/");
-    EXPECT_TRUE(ftp.MakeDirectory("d"));
-    EXPECT_TRUE(ftp.ChangeDirectory("d"));
-    EXPECT_TRUE(ftp.ParentDirectory());
-    EXPECT_FALSE(ftp.RemoveFile("nothing.txt"));
-    EXPECT_TRUE(ftp.LogOff());
-    EXPECT_NE(std::find(sent.begin(), sent.end(), passive ? "PASV" : "PORT"), sent.end());
-    EXPECT_EQ(std::find(sent.begin(), sent.end(), passive ? "EPSV" : "EPRT"), sent.end());
-    ::rmdir((root + "/d").c_str());
-  }
-  EXPECT_EQ(testing::readFile(root + "/p.txt"), "passive");
-  EXPECT_EQ(testing::readFile(root + "/a.txt"), "active");
 }
 
 }  // namespace
