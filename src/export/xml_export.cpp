@@ -3,6 +3,8 @@
 #include <unordered_map>
 
 #include "export/export_text.h"
+#include "store/database.h"
+#include "store/entries.h"
 #include "util/date_time.h"
 
 namespace tessary::export_ {
@@ -67,30 +69,6 @@ std::string xmlEscape(std::string_view text) {
 
 std::string xmlDateTime(util::DateTime value) { return util::formatDateTime("yyyy/mm/dd hh:nn:ss", value); }
 
-store::BlogRec readBlogRec(store::Table& t) {
-  store::BlogRec r;
-  r.BlogKey = t.asInteger("BlogKey");
-  r.BlogDateTime = t.asDateTime("BlogDateTime");
-  r.BlogTitle = t.asString("BlogTitle");
-  r.BlogText = t.asString("BlogText");
-  r.BlogCategory = t.asInteger("BlogCategory");
-  r.BlogCoolURL = t.asString("BlogCoolURL");
-  r.BlogPageType = t.asInteger("BlogPageType");
-  r.BlogPageName = t.asString("BlogPageName");
-  r.BlogTeaser = t.asString("BlogTeaser");
-  r.BlogKeywords = t.asString("BlogKeywords");
-  r.BlogSidebar = t.asString("BlogSidebar");
-  r.BlogExtra1 = t.asString("BlogExtra1");
-  r.BlogExtra2 = t.asString("BlogExtra2");
-  r.BlogTitle1 = t.asString("BlogTitle1");
-  r.BlogTitle2 = t.asString("BlogTitle2");
-  r.BlogMetaDesc = t.asString("BlogMetaDesc");
-  // Files of an older version have no alternate categories.
-  r.BlogCategory2 = t.hasField("BlogCategory2") ? t.asInteger("BlogCategory2") : 0;
-  r.BlogCategory3 = t.hasField("BlogCategory3") ? t.asInteger("BlogCategory3") : 0;
-  return r;
-}
-
 void appendEntryElement(std::string& out, const store::BlogRec& r, const CategoryTitleLookup& categoryTitle) {
   out += "\t<BlogEntry>\r\n";
   appendElement(out, "BlogKey", std::to_string(r.BlogKey), false);
@@ -128,10 +106,16 @@ std::string buildXmlDocument(store::Table& tblBlog, store::Table& tblCategory,
     return title;
   };
 
+  // A file of an older version may lack the alternate categories (they read as
+  // 0); without any other column the export stops.
+  for (const store::FieldDef& f : store::blogTableDef().fields)
+    if (f.name != "BlogCategory2" && f.name != "BlogCategory3" && !tblBlog.hasField(f.name))
+      throw store::StoreError("Field " + f.name + " not found in table " + tblBlog.name());
+
   std::string out = "<TessaryFile>\r\n";
   int written = 0;
   for (tblBlog.first(); !tblBlog.eof(); tblBlog.next()) {
-    appendEntryElement(out, readBlogRec(tblBlog), lookup);
+    appendEntryElement(out, store::readBlogRec(tblBlog), lookup);
     ++written;
     if (progress) progress(written);
   }

@@ -21,10 +21,6 @@ void appendXmlEscaped(std::string& out, std::string_view text);
 // "yyyy/mm/dd hh:nn:ss", hours from 0 to 23.
 std::string xmlDateTime(util::DateTime value);
 
-// The entry at the current row of tblBlog. A blog file without the two
-// alternate category columns gives 0 for both; any other missing column raises.
-store::BlogRec readBlogRec(store::Table& tblBlog);
-
 // Looks up the title of a category by its key; empty when the key is not above
 // 0 or no category has it.
 using CategoryTitleLookup = std::function<std::string(int32_t key)>;
@@ -33,7 +29,9 @@ using CategoryTitleLookup = std::function<std::string(int32_t key)>;
 void appendEntryElement(std::string& out, const store::BlogRec& rec, const CategoryTitleLookup& categoryTitle);
 
 // The whole document: tblBlog walked from its first row, categories looked up
-// by key search in tblCategory. progress(n) runs after the n-th entry.
+// by key search in tblCategory. progress(n) runs after the n-th entry. A blog
+// file without the two alternate category columns gives empty elements for
+// them; a file without any other column of tblBlog raises StoreError.
 std::string buildXmlDocument(store::Table& tblBlog, store::Table& tblCategory,
                              const std::function<void(int)>& progress = {});
 
