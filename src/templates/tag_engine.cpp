@@ -62,12 +62,19 @@ void replaceTag(std::string& text, std::string_view tag, std::string_view value)
   text.swap(out);
 }
 
+// Replaces the tag by the links without their classes. Link lists can be long
+// (every article of the blog), so they are stripped only for a page that shows
+// the plain form.
+void replaceStripped(std::string& text, std::string_view tag, std::string_view links) {
+  if (findFrom(text, tag, 0) != std::string::npos) replaceTag(text, tag, StripLinkClasses(links));
+}
+
 // Link rows: the plain tag shows the links without class, .css as they are,
 // .href the bare address.
 void linkRow(std::string& text, std::string_view name, const std::string& link) {
   const std::string plain = "[%" + std::string(name) + "%]";
   const std::string css = "[%" + std::string(name) + ".css%]";
-  replaceTag(text, plain, StripLinkClasses(link));
+  replaceStripped(text, plain, link);
   replaceTag(text, css, link);
 }
 
@@ -224,7 +231,7 @@ std::string FillPageTagsInOrder(std::string t, const templateGlobalVars& g, cons
 
   replaceTag(t, "[%thispage.title%]", p.PageTitle);
   replaceTag(t, "[%thispage.title.css%]", span("pagetitle", p.PageTitle));
-  replaceTag(t, "[%thispage.menutree%]", StripLinkClasses(p.PageMenuTree));
+  replaceStripped(t, "[%thispage.menutree%]", p.PageMenuTree);
   replaceTag(t, "[%thispage.menutree.css%]", p.PageMenuTree);
 
   replaceTag(t, "[%linkto.prior.month%]", p.PriorLink);
@@ -290,9 +297,9 @@ std::string FillPageTagsInOrder(std::string t, const templateGlobalVars& g, cons
   replaceTag(t, "[%custom.tag.9%]", g.CustomTag9);
   replaceTag(t, "[%custom.tag.10%]", g.CustomTag10);
 
-  replaceTag(t, "[%linkto.index.category%]", StripLinkClasses(g.CategoryIndexLink));
-  replaceTag(t, "[%links.by.category.column%]", StripLinkClasses(g.CategoryLinksColumn));
-  replaceTag(t, "[%links.by.category.row%]", StripLinkClasses(g.CategoryLinksRow));
+  replaceStripped(t, "[%linkto.index.category%]", g.CategoryIndexLink);
+  replaceStripped(t, "[%links.by.category.column%]", g.CategoryLinksColumn);
+  replaceStripped(t, "[%links.by.category.row%]", g.CategoryLinksRow);
   replaceTag(t, "[%linkto.index.category.css%]", g.CategoryIndexLink);
   replaceTag(t, "[%links.by.category.column.css%]", g.CategoryLinksColumn);
   replaceTag(t, "[%links.by.category.row.css%]", g.CategoryLinksRow);
