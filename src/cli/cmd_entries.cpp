@@ -46,6 +46,8 @@ EditorArgs parseEditorArgs(Args& a, bool categoryMode) {
   e.text = a.option("--text");
   if (auto file = a.option("--text-file")) {
     if (e.text) throw UsageError("give either --text or --text-file, not both");
+    if (!util::fileExists(*file) && util::fileSize(*file) >= 0)
+      throw std::runtime_error("Cannot read " + *file + ": not a plain file");
     std::string bytes;
     const Status st = util::readFile(*file, bytes, kMaxTextFileBytes);
     if (!st.ok()) throw std::runtime_error(st.message());

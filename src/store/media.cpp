@@ -67,6 +67,11 @@ bool addMedia(BlogDb& blog, const MediaKind& k, const std::string& path) {
     tellNotStored(blog, k, path, "it is a folder");
     return false;
   }
+  // A pipe or a device would block the read or never end: only plain files.
+  if (!util::fileExists(path) && util::fileSize(path) >= 0) {
+    tellNotStored(blog, k, path, "it is not a plain file");
+    return false;
+  }
   const Status read = util::readFile(path, bytes, kMaxStoredFileBytes);
   if (!read.ok()) {
     tellNotStored(blog, k, path,

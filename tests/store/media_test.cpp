@@ -131,6 +131,7 @@ TEST_F(MediaTest, BadPicturesAreRefusedWithAMessageAndNothingIsLost) {
   const std::string fullJpeg = jpeg(8, 8);
   const std::string fullGif = gif(8, 8);
   ::mkdir(bad.file("folder.png").c_str(), 0777);
+  ::mkfifo(bad.file("pipe.png").c_str(), 0666);
   const std::vector<std::pair<std::string, std::string>> cases = {
       {make("keep.png", "just some text, no picture"), "not a picture"},
       {make("cut.png", good.substr(0, good.size() - 12)), "cut short"},
@@ -140,6 +141,7 @@ TEST_F(MediaTest, BadPicturesAreRefusedWithAMessageAndNothingIsLost) {
       {make("wrong.jpg", good), "PNG picture, not a JPEG"},
       {bad.file("missing.png"), "No such file"},
       {bad.file("folder.png"), "folder"},
+      {bad.file("pipe.png"), "not a plain file"},
       {make("back\\slash.png", good), "cannot be a file name"},
       {make(std::string(121, 'n') + ".png", good), "cannot be a file name"},
   };
