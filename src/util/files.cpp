@@ -73,9 +73,12 @@ Status readFile(const std::string& path, std::string& out, uint64_t maxBytes) {
   std::string data;
   data.resize(static_cast<size_t>(st.st_size));
   size_t got = 0;
+  char probe[4096];
   for (;;) {
-    if (got == data.size()) data.resize(data.size() + 65536);
-    const ssize_t n = ::read(fd, data.data() + got, data.size() - got);
+    // Read into the buffer sized by fstat; a file that grew meanwhile goes on
+    // through a small probe, so an exactly sized file is never copied again.
+    const bool intoData = got < data.size();
+    const ssize_t n = intoData ? ::read(fd, data.data() + got, data.size() - got) : ::read(fd, probe, sizeof probe);
     if (n < 0) {
       if (errno == EINTR) continue;
       const int err = errno;
@@ -83,6 +86,7 @@ Status readFile(const std::string& path, std::string& out, uint64_t maxBytes) {
       return Status::Error("Cannot read " + path + ": " + errnoText(err));
     }
     if (n == 0) break;
+    if (!intoData) data.append(probe, static_cast<size_t>(n));
     got += static_cast<size_t>(n);
     if (got > maxBytes) {
       ::close(fd);
