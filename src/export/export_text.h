@@ -1,23 +1,17 @@
-// Text as the exports hand it on. Blog texts are UTF-8; a file written by an
-// older version may still hold single bytes of the Windows ANSI code page, which
-// are read as Windows-1252 characters rather than passed on as broken UTF-8.
+// Text as the exports hand it on: UTF-8 read as util/utf8.h says, and UTF-16
+// for the workbook.
 #pragma once
 
 #include <string>
 #include <string_view>
 
+#include "util/utf8.h"
+
 namespace tessary::export_ {
 
-// Decodes the character at s[pos] and moves pos past it. A byte that does not
-// start a well-formed UTF-8 sequence is one Windows-1252 character.
-// REQUIRES: pos < s.size().
-char32_t nextChar(std::string_view s, size_t& pos);
-
-// Appends the UTF-8 form of a code point.
-void appendUtf8(std::string& out, char32_t c);
-
-// The text as well-formed UTF-8 (stray bytes decoded as above).
-std::string toValidUtf8(std::string_view s);
+using util::appendUtf8;
+using util::nextChar;
+using util::toValidUtf8;
 
 // The text as UTF-16, cut after at most maxUnits code units without splitting a
 // surrogate pair.

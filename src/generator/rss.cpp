@@ -3,63 +3,12 @@
 #include <cstdio>
 
 #include "util/text.h"
+#include "util/utf8.h"
 
 namespace tessary::generator {
 namespace {
 
 const char* const kCrLf = "\r\n";
-
-// Windows-1252 for the bytes 0x80 to 0x9F; the five unassigned bytes keep their code.
-constexpr char32_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-void appendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
-// Length of the valid UTF-8 sequence starting at s[i] and its code point; 0
-// when the byte there does not start one.
-size_t utf8Sequence(std::string_view s, size_t i, char32_t& cp) {
-  const auto b0 = static_cast<unsigned char>(s[i]);
-  size_t len;
-  char32_t min;
-  if (b0 < 0x80) {
-    cp = b0;
-    return 1;
-  } else if ((b0 & 0xE0) == 0xC0) {
-    len = 2, min = 0x80, cp = b0 & 0x1F;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    len = 3, min = 0x800, cp = b0 & 0x0F;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    len = 4, min = 0x10000, cp = b0 & 0x07;
-  } else {
-    return 0;
-  }
-  if (i + len > s.size()) return 0;
-  for (size_t k = 1; k < len; ++k) {
-    const auto b = static_cast<unsigned char>(s[i + k]);
-    if ((b & 0xC0) != 0x80) return 0;
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-  return len;
-}
 
 bool allowedInXml(char32_t c) {
   if (c < 0x20) return c == 0x09 || c == 0x0A || c == 0x0D;
@@ -97,13 +46,8 @@ std::string EscapeXml(std::string_view text) {
   out.reserve(text.size() + text.size() / 8);
   size_t i = 0;
   while (i < text.size()) {
-    char32_t cp;
-    size_t len = utf8Sequence(text, i, cp);
-    if (len == 0) {
-      const auto b = static_cast<unsigned char>(text[i]);
-      cp = b < 0xA0 ? kCp1252High[b - 0x80] : char32_t(b);
-      len = 1;
-    }
+    const size_t start = i;
+    const char32_t cp = util::nextChar(text, i);
     if (allowedInXml(cp)) {
       switch (cp) {
         case '&': out += "&amp;"; break;
@@ -112,14 +56,13 @@ std::string EscapeXml(std::string_view text) {
         case '"': out += "&quot;"; break;
         case '\'': out += "&apos;"; break;
         default:
-          if (len > 1 || cp < 0x80) {
-            out.append(text.substr(i, len));
+          if (i - start > 1 || cp < 0x80) {
+            out.append(text.substr(start, i - start));
           } else {
-            appendUtf8(out, cp);
+            util::appendUtf8(out, cp);  // a stray byte read as Windows-1252
           }
       }
     }
-    i += len;
   }
   return out;
 }

@@ -84,3 +84,21 @@ TEST(CompressionTest, RoundTripAndDamage) {
 
 }  // namespace
 }  // namespace tessary::util
+
+#include "util/utf8.h"
+
+namespace tessary::util {
+namespace {
+
+TEST(Utf8Test, StrayBytesAreWindows1252) {
+  EXPECT_EQ(toValidUtf8("caf\xE9 \x80 ok \xC3\xA9"), "caf\xC3\xA9 \xE2\x82\xAC ok \xC3\xA9");
+  EXPECT_EQ(toValidUtf8("\xC0\xAF"), "\xC3\x80\xC2\xAF");        // an overlong form is two stray bytes
+  EXPECT_EQ(toValidUtf8("\xED\xA0\x80"), "\xC3\xAD\xC2\xA0\xE2\x82\xAC");  // a surrogate is not a character
+  size_t pos = 0;
+  EXPECT_EQ(nextChar("\xF0\x9F\x98\x80", pos), U'\U0001F600');
+  EXPECT_EQ(pos, 4u);
+  EXPECT_EQ(toValidUtf8("\x81"), "\xC2\x81");                   // unassigned codes keep their value
+}
+
+}  // namespace
+}  // namespace tessary::util
