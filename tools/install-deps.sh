@@ -6,6 +6,7 @@ packages=(
   libsqlite3-dev zlib1g-dev libgtest-dev libgsf-1-dev
   sqlite3 python3 python3-pyftpdlib python3-xlrd python3-feedparser libxml2-utils
   clang libclang-rt-14-dev
+  desktop-file-utils shared-mime-info
 )
 missing=()
 for p in "${packages[@]}"; do
