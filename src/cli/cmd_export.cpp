@@ -20,6 +20,7 @@ class ExportStatus : public store::UserInterface {
   void showMessage(const std::string& text) override { ui_.showMessage(text); }
   void showError(const std::string& text) override { ui_.showError(text); }
   store::Answer confirm(const std::string& text, store::Buttons b) override { return ui_.confirm(text, b); }
+  store::Answer warn(const std::string& text, store::Buttons b) override { return ui_.warn(text, b); }
   void statusShow(const std::string& text) override { ui_.statusShow(text); }
   void statusSetMessage(const std::string& text) override {
     if (util::startsWith(text, "Exporting Record  ") && ++records_ % 1000 != 0) return;

@@ -27,6 +27,7 @@ class ArgumentDialogs : public store::UserInterface {
   store::Answer confirm(const std::string& text, store::Buttons buttons) override {
     return base_.confirm(text, buttons);
   }
+  store::Answer warn(const std::string& text, store::Buttons buttons) override { return base_.warn(text, buttons); }
   void statusShow(const std::string& text) override { base_.statusShow(text); }
   void statusSetMessage(const std::string& text) override { base_.statusSetMessage(text); }
   void statusClose() override { base_.statusClose(); }

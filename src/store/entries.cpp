@@ -257,9 +257,9 @@ bool RemoveCategory(BlogDb& blog) {
   }
   cats.gotoBookmark(categoryRow);
 
-  if (used > 0 && ui.confirm("Category \"" + title + "\" is being used on " + std::to_string(used) + " entries." +
-                                 "\n\n" + "Continue?",
-                             Buttons::OkCancel) != Answer::Ok)
+  if (used > 0 && ui.warn("Category \"" + title + "\" is being used on " + std::to_string(used) + " entries." + "\n\n" +
+                              "Continue?",
+                          Buttons::OkCancel) != Answer::Ok)
     return false;
   if (ui.confirm("Remove Category \" " + title + "\"", Buttons::OkCancel) != Answer::Ok) return false;
 

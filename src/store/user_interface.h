@@ -34,6 +34,10 @@ class UserInterface {
   virtual void showError(const std::string& text) = 0;
   // A question with the given buttons; returns the button pressed.
   virtual Answer confirm(const std::string& text, Buttons buttons) = 0;
+  // The same with the look of a warning (a question about something that cannot
+  // be undone, such as entries losing their category). Front ends without a
+  // warning box of their own ask it as a question.
+  virtual Answer warn(const std::string& text, Buttons buttons) { return confirm(text, buttons); }
 
   // The status popup: a small window that shows one message during long store work.
   virtual void statusShow(const std::string& text) = 0;

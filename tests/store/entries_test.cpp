@@ -297,6 +297,30 @@ TEST_F(EntriesTest, RemovingAnUnusedCategoryAsksOnlyOnce) {
   EXPECT_FALSE(ui_.statusOpen);
 }
 
+// The usage question comes as a warning box, the removal question as a plain
+// question; Cancel on the warning keeps the category and its entries.
+TEST_F(EntriesTest, TheUsageOfACategoryIsAskedAsAWarning) {
+  const int32_t k = addCategory("Busy");
+  const int32_t a = addEntry("a", k);
+  const std::string usage = "Category \"Busy\" is being used on 1 entries.\n\nContinue?";
+  ASSERT_TRUE(findCategory(*blog_, k));
+  ui_.answers = {Answer::Cancel};
+  EXPECT_FALSE(RemoveCategory(*blog_));
+  EXPECT_EQ(ui_.warnings, std::vector<std::string>{usage});
+  EXPECT_EQ(ui_.questions, std::vector<std::string>{usage});
+  EXPECT_TRUE(findCategory(*blog_, k));
+  EXPECT_EQ(entry(a).BlogCategory, k);
+
+  ui_.warnings.clear();
+  ui_.questions.clear();
+  ui_.answers = {Answer::Ok, Answer::Ok};
+  ASSERT_TRUE(findCategory(*blog_, k));
+  EXPECT_TRUE(RemoveCategory(*blog_));
+  EXPECT_EQ(ui_.warnings, std::vector<std::string>{usage});
+  EXPECT_EQ(ui_.questions, (std::vector<std::string>{usage, "Remove Category \" Busy\""}));
+  EXPECT_EQ(entry(a).BlogCategory, kNoCategory);
+}
+
 TEST_F(EntriesTest, RemovingACategoryUsedThreeTimesClearsOnlyTheFirstCategoryColumn) {
   const int32_t k = addCategory("Busy");
   const int32_t other = addCategory("Other");

@@ -53,6 +53,11 @@ store::Answer RecordingUI::confirm(const std::string& text, store::Buttons) {
   return a;
 }
 
+store::Answer RecordingUI::warn(const std::string& text, store::Buttons buttons) {
+  warnings.push_back(text);
+  return confirm(text, buttons);
+}
+
 bool RecordingUI::runBasicOptions(store::BlogOptionsRec& rec) {
   dialogs.push_back("BasicOptions");
   return onBasicOptions ? onBasicOptions(rec) : false;

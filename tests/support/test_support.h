@@ -52,6 +52,9 @@ class RecordingUI : public store::UserInterface {
   void showMessage(const std::string& text) override { messages.push_back(text); }
   void showError(const std::string& text) override { errors.push_back(text); }
   store::Answer confirm(const std::string& text, store::Buttons buttons) override;
+  // A warning is recorded among the questions (in the order asked, answered from
+  // the same script) and in `warnings` as well.
+  store::Answer warn(const std::string& text, store::Buttons buttons) override;
   void statusShow(const std::string& text) override { statusOpen = true; status.push_back(text); }
   void statusSetMessage(const std::string& text) override { status.push_back(text); }
   void statusClose() override { statusOpen = false; ++statusCloses; }
@@ -62,7 +65,7 @@ class RecordingUI : public store::UserInterface {
 
   std::deque<store::Answer> answers;
   store::Answer defaultAnswer = store::Answer::No;
-  std::vector<std::string> messages, errors, questions, status, dialogs;
+  std::vector<std::string> messages, errors, questions, warnings, status, dialogs;
   bool statusOpen = false;
   int statusCloses = 0;
   std::function<bool(store::BlogOptionsRec&)> onBasicOptions, onTemplateChooser;
