@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -104,6 +105,7 @@ void Database::create(const std::string& fileName) {
     std::remove(fileName.c_str());
     throw;
   }
+  notifyDataChanged("");
 }
 
 void Database::open(const std::string& fileName, Mode mode) {
@@ -134,6 +136,7 @@ void Database::open(const std::string& fileName, Mode mode) {
     db_ = nullptr;
     throw StoreError("Cannot open blog file " + fileName + ": " + e.what());
   }
+  notifyDataChanged("");
 }
 
 void Database::configure() {
@@ -245,8 +248,17 @@ void Database::rollback() {
 }
 
 void Database::notifyDataChanged(const std::string& table) {
-  auto copy = listeners_;
-  for (auto& [id, fn] : copy) fn(table);
+  // A listener may add or remove listeners (a grid that goes away): each one is
+  // looked up again before its turn and called through a copy of itself.
+  std::vector<int> ids;
+  ids.reserve(listeners_.size());
+  for (const auto& entry : listeners_) ids.push_back(entry.first);
+  for (const int id : ids) {
+    const auto it = std::find_if(listeners_.begin(), listeners_.end(), [id](const auto& e) { return e.first == id; });
+    if (it == listeners_.end()) continue;
+    const ChangeListener fn = it->second;
+    fn(table);
+  }
 }
 
 int Database::addChangeListener(ChangeListener listener) {

@@ -89,7 +89,12 @@ class Database {
   int transactionDepth() const { return depth_; }
 
   // Tables opened over this database register so that the connection can tell
-  // them when rows change underneath (restructure, bulk statements).
+  // them when rows change underneath (restructure, bulk statements), and so can
+  // readers of their own such as the grids of a window. A table's name, or ""
+  // for every table (a blog opened or closed, a transaction rolled back). Every
+  // row a Table posts or deletes is announced, and so is every batch of
+  // statements the program runs on a table directly, once the batch is done.
+  // A listener may remove itself or others while it is called.
   void notifyDataChanged(const std::string& table);
   using ChangeListener = std::function<void(const std::string& table)>;
   int addChangeListener(ChangeListener listener);

@@ -13,6 +13,7 @@ namespace tessary::store {
 
 Table::Table(Database& db, const TableDef& def) : db_(db), def_(def) {
   listener_ = db_.addChangeListener([this](const std::string& table) {
+    if (announcing_) return;
     if (table.empty() || util::equalsNoCase(table, def_.name)) {
       orderValid_ = false;
       position_ = -1;
@@ -129,7 +130,7 @@ void Table::setIndex(const std::string& indexName) {
   position_ = -1;
 }
 
-std::string Table::orderBy() const {
+std::string Table::orderByClause() const {
   if (index_.field.empty()) return "rowid";
   const char* dir = index_.descending ? " DESC" : " ASC";
   return "\"" + index_.field + "\"" + (index_.caseInsensitive ? " COLLATE NOCASE" : "") + dir + ", rowid" + dir;
@@ -139,7 +140,7 @@ void Table::ensureOrder() {
   requireOpen();
   if (orderValid_) return;
   order_.clear();
-  Statement st = db_.prepare("SELECT rowid FROM \"" + def_.name + "\" ORDER BY " + orderBy());
+  Statement st = db_.prepare("SELECT rowid FROM \"" + def_.name + "\" ORDER BY " + orderByClause());
   int rc;
   while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) order_.push_back(sqlite3_column_int64(st.get(), 0));
   if (rc != SQLITE_DONE) db_.fail("Cannot read table " + def_.name);
@@ -156,6 +157,18 @@ void Table::ensurePosition() {
     return;
   }
   position_ = static_cast<long>(it - order_.begin());
+}
+
+void Table::announceChange() {
+  const bool outer = announcing_;
+  announcing_ = true;
+  try {
+    db_.notifyDataChanged(def_.name);
+  } catch (...) {
+    announcing_ = outer;
+    throw;
+  }
+  announcing_ = outer;
 }
 
 void Table::markMoved() {
@@ -373,6 +386,7 @@ void Table::post() {
   state_ = State::Browse;
   rowLoaded_ = false;
   bof_ = eof_ = false;
+  announceChange();
 }
 
 void Table::cancel() {
@@ -403,6 +417,7 @@ void Table::deleteRow() {
     current_ = 0;
     position_ = -1;
     bof_ = eof_ = true;
+    announceChange();
     return;
   }
   if (position_ < 0) position_ = 0;
@@ -414,6 +429,7 @@ void Table::deleteRow() {
   }
   current_ = order_[static_cast<size_t>(position_)];
   bof_ = position_ == 0;
+  announceChange();
 }
 
 void Table::insertRecord(const std::vector<FieldValue>& values) {
@@ -453,7 +469,7 @@ bool Table::findKey(const FieldValue& key) {
   if (state_ != State::Browse) post();
   if (index_.field.empty()) throw StoreError("Table " + def_.name + " has no current index");
   CachedUse st(cached("SELECT rowid FROM \"" + def_.name + "\" WHERE \"" + index_.field + "\" = ?" +
-                             (index_.caseInsensitive ? " COLLATE NOCASE" : "") + " ORDER BY " + orderBy() + " LIMIT 1"));
+                      (index_.caseInsensitive ? " COLLATE NOCASE" : "") + " ORDER BY " + orderByClause() + " LIMIT 1"));
   const FieldDef* f = def_.field(index_.field);
   const bool dateKey = f && f->type == FieldType::DateTime;
   switch (key.kind) {
@@ -491,6 +507,12 @@ int Table::columnIndex(std::string_view field) const {
 }
 
 bool Table::hasField(std::string_view field) const { return columnIndex(field) >= 0; }
+
+std::optional<FieldType> Table::fieldType(std::string_view field) const {
+  const int i = columnIndex(field);
+  if (i < 0) return std::nullopt;
+  return columns_[static_cast<size_t>(i)].type;
+}
 
 void Table::loadRow() {
   if (rowLoaded_) return;
@@ -567,24 +589,49 @@ bool Table::isNull(std::string_view field) {
   return cell(field, i).kind == Cell::Kind::Null;
 }
 
+namespace {
+
+// formatDateTime("yyyy-mm-dd hh:nn:ss", value) without reading the format: a
+// grid shows thousands of these at a time.
+std::string secondsText(util::DateTime value) {
+  const util::CivilTime t = util::decodeDateTime(value);
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+  return buf;
+}
+
+}  // namespace
+
+std::string scalarText(FieldType type, StoredKind kind, int64_t i, double d, std::string_view s) {
+  switch (kind) {
+    case StoredKind::Null:
+      return std::string();
+    case StoredKind::Integer:
+      return std::to_string(i);
+    case StoredKind::Real: {
+      if (type == FieldType::DateTime) return secondsText(d);
+      char buf[64];
+      std::snprintf(buf, sizeof buf, "%.15g", d);
+      return buf;
+    }
+    case StoredKind::Text:
+    case StoredKind::Blob:
+      break;
+  }
+  if (type == FieldType::DateTime) {
+    util::DateTime parsed = 0;
+    if (util::parseStorageText(s, parsed)) return secondsText(parsed);
+  }
+  return std::string(s);
+}
+
 std::string Table::asString(std::string_view field) {
   int i;
   const Cell& c = cell(field, i);
   const FieldType type = columns_[static_cast<size_t>(i)].type;
   if (c.kind == Cell::Kind::Null) return std::string();
   if (type == FieldType::Memo || type == FieldType::Blob) return decoded(i, c);
-  if (c.kind == Cell::Kind::Integer) return std::to_string(c.i);
-  if (c.kind == Cell::Kind::Real) {
-    if (type == FieldType::DateTime) return util::formatDateTime("yyyy-mm-dd hh:nn:ss", c.d);
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15g", c.d);
-    return buf;
-  }
-  if (type == FieldType::DateTime) {
-    util::DateTime d = 0;
-    if (util::parseStorageText(c.s, d)) return util::formatDateTime("yyyy-mm-dd hh:nn:ss", d);
-  }
-  return c.s;
+  return scalarText(type, c.kind, c.i, c.d, c.s);
 }
 
 int32_t Table::asInteger(std::string_view field) {

@@ -40,6 +40,14 @@ struct FieldValue {
   FieldValue(const char* v) : kind(Kind::Text), s(v) {}
 };
 
+// How the file stores a value (SQLite's storage classes).
+enum class StoredKind { Null, Integer, Real, Text, Blob };
+
+// The text Table::asString gives for a value of a column of the given type that
+// is neither memo nor blob: null reads as empty, integers in decimal, date-times
+// as "yyyy-mm-dd hh:nn:ss"; `s` holds the text or the bytes of a blob value.
+std::string scalarText(FieldType type, StoredKind kind, int64_t i, double d, std::string_view s);
+
 class Table {
  public:
   enum class State { Inactive, Browse, Edit, Insert };
@@ -78,6 +86,9 @@ class Table {
   // Returns false when the row no longer exists (the current row is unchanged).
   bool gotoBookmark(Bookmark b);
 
+  // A row that post() writes or deleteRow() removes is announced to the
+  // connection's change listeners (Database::addChangeListener).
+  //
   // Starts a new row (posted by post()); its fields start null.
   void insert();
   void edit();
@@ -93,6 +104,9 @@ class Table {
   bool findKey(const FieldValue& key);
 
   bool hasField(std::string_view field) const;
+  // The type a column is read with (columns this version does not know by their
+  // SQL type); nothing when the open table has no such column.
+  std::optional<FieldType> fieldType(std::string_view field) const;
   bool isNull(std::string_view field);
   // Null reads as empty text or 0. A date-time reads as text "yyyy-mm-dd hh:nn:ss".
   std::string asString(std::string_view field);
@@ -113,6 +127,11 @@ class Table {
   // The rowid of the current row (the key for auto-increment tables); 0 when none.
   int64_t currentRowId();
 
+  // The ORDER BY terms of the current index, rowid last, so that rows of equal
+  // key have one fixed order: a statement ordered by it lists the rows exactly
+  // as first()/next() visit them (readers of their own, such as the grids).
+  std::string orderByClause() const;
+
  private:
   struct Column {
     std::string name;
@@ -120,7 +139,8 @@ class Table {
     int size;
   };
   struct Cell {
-    enum class Kind { Null, Integer, Real, Text, Blob } kind = Kind::Null;
+    using Kind = StoredKind;
+    Kind kind = Kind::Null;
     int64_t i = 0;
     double d = 0;
     std::string s;  // text, or the stored (compressed) bytes of memo and blob
@@ -136,7 +156,10 @@ class Table {
   const Cell& cell(std::string_view field, int& index);
   std::string decoded(int index, const Cell& c);
   void markMoved();
-  std::string orderBy() const;
+  // Tells the connection's listeners that this table's rows changed; this
+  // table's own listener ignores it (the change was made here, and the cursor
+  // already knows what it did to its order and position).
+  void announceChange();
   void setCell(std::string_view field, Cell value);
   sqlite3_stmt* cached(const std::string& sql);
 
@@ -147,6 +170,7 @@ class Table {
   int keyColumn_ = -1;  // the auto-increment column, if any
   State state_ = State::Inactive;
   int listener_ = 0;
+  bool announcing_ = false;
 
   std::vector<int64_t> order_;  // rowids in index order
   bool orderValid_ = false;
