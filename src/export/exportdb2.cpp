@@ -30,6 +30,9 @@ class OpenExport {
   bool done_ = false;
 };
 
+// The name under which an export holds the session's blog store.
+constexpr const char* kExportCommand = "Export Blog";
+
 std::string withTrailingSeparator(const std::string& folder) {
   return !folder.empty() && folder.back() == '/' ? folder : folder + "/";
 }
@@ -49,6 +52,7 @@ BlogExporter::BlogExporter(store::BlogDb& db, store::UserInterface& ui)
     : db_(db), ui_(ui), pause_([] { std::this_thread::sleep_for(std::chrono::milliseconds(500)); }) {}
 
 std::optional<std::string> BlogExporter::exportButton(const ExportDialogState& state) {
+  const store::BlogDb::RunScope run(db_, kExportCommand);
   if (!util::isBareFileName(state.exportFileName)) {
     ui_.showError("File export cancelled. The export file name \"" + state.exportFileName +
                   "\" is not a valid file name.");
@@ -60,8 +64,18 @@ std::optional<std::string> BlogExporter::exportButton(const ExportDialogState& s
     return std::nullopt;
   }
   const std::string base = util::joinPath(folder, state.exportFileName);
-  if (state.fileType == ExportFileType::Excel) return exportXls(state.blogFile, base + ".xls");
-  return exportXml(state.blogFile, base + ".xml");
+  if (state.fileType == ExportFileType::Excel) return writeXls(state.blogFile, base + ".xls");
+  return writeXml(state.blogFile, base + ".xml");
+}
+
+std::optional<std::string> BlogExporter::exportXml(const std::string& blogFile, const std::string& fileName) {
+  const store::BlogDb::RunScope run(db_, kExportCommand);
+  return writeXml(blogFile, fileName);
+}
+
+std::optional<std::string> BlogExporter::exportXls(const std::string& blogFile, const std::string& fileName) {
+  const store::BlogDb::RunScope run(db_, kExportCommand);
+  return writeXls(blogFile, fileName);
 }
 
 void BlogExporter::openBlog(const std::string& blogFile) {
@@ -79,7 +93,7 @@ void BlogExporter::finish() {
   db_.CloseBlog();
 }
 
-std::optional<std::string> BlogExporter::exportXml(const std::string& blogFile, const std::string& fileName) {
+std::optional<std::string> BlogExporter::writeXml(const std::string& blogFile, const std::string& fileName) {
   openBlog(blogFile);
   OpenExport guard(db_, ui_);
   // One read transaction for the whole walk instead of one per row.
@@ -100,7 +114,7 @@ std::optional<std::string> BlogExporter::exportXml(const std::string& blogFile, 
   return fileName;
 }
 
-std::optional<std::string> BlogExporter::exportXls(const std::string& blogFile, const std::string& fileName) {
+std::optional<std::string> BlogExporter::writeXls(const std::string& blogFile, const std::string& fileName) {
   openBlog(blogFile);
   OpenExport guard(db_, ui_);
   store::Transaction reading(db_.database());

@@ -51,8 +51,14 @@ class BlogExporter {
   // The two exports. REQUIRES: the folder of fileName exists.
   std::optional<std::string> exportXml(const std::string& blogFile, const std::string& fileName);
   std::optional<std::string> exportXls(const std::string& blogFile, const std::string& fileName);
+  // exportButton and both exports hold the blog store as the command "Export
+  // Blog" (StoreError, before anything is opened, while another command holds
+  // it). Both exports wait through the pause after "Complete..." and then close
+  // the popup.
 
  private:
+  std::optional<std::string> writeXml(const std::string& blogFile, const std::string& fileName);
+  std::optional<std::string> writeXls(const std::string& blogFile, const std::string& fileName);
   void openBlog(const std::string& blogFile);
   void finish();
 

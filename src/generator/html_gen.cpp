@@ -316,6 +316,10 @@ void Generator::summary() {
 }
 
 void Generator::GeneratePages() {
+  // Taken before anything of the generator state is touched: a run started
+  // from a callback of this one (the log, the popup) is refused here, before
+  // it could replace the output or the package the running one uses.
+  const store::BlogDb::RunScope run(blog_, "Generate Pages");
   if (!blog_.isOpen()) throw store::StoreError("Cannot generate pages: no blog is open");
   log_.ClearLog();
   store::Table& entries = blog_.tblBlog();

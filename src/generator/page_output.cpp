@@ -316,6 +316,7 @@ class StatusPopup {
 }  // namespace
 
 bool MarkAllAsNew(store::BlogDb& blog) {
+  store::BlogDb::RunScope run(blog, "Mark All as New");
   store::UserInterface& ui = blog.ui();
   if (ui.confirm("Mark all Blog Pages as NOT Published?", store::Buttons::YesNo) != store::Answer::Yes)
     return false;
@@ -335,6 +336,7 @@ bool MarkAllAsNew(store::BlogDb& blog) {
 }
 
 bool MarkAllAsPublished(store::BlogDb& blog) {
+  store::BlogDb::RunScope run(blog, "Mark All as Published");
   store::UserInterface& ui = blog.ui();
   if (ui.confirm("Mark all Blog Pages as Published?", store::Buttons::YesNo) != store::Answer::Yes) return false;
   StatusPopup popup(ui, "Marking all Blog Pages as Published");

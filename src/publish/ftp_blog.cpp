@@ -171,10 +171,8 @@ std::string withoutSlashes(std::string s) {
   return util::replaceAll(s, "\\", "");
 }
 
-}  // namespace
-
-PublishOutcome PublishFTP(store::BlogDb& blog, const std::string& outputFolder, ProgressLog& log, int pageLimit,
-                          const SessionSetup& setup) {
+PublishOutcome ftpRun(store::BlogDb& blog, const std::string& outputFolder, ProgressLog& log, int pageLimit,
+                      const SessionSetup& setup) {
   PublishOutcome out;
   store::BlogOptionsRec& options = blog.options();
   if (util::charCount(options.FTPSite) < 3) {
@@ -275,8 +273,6 @@ PublishOutcome PublishFTP(store::BlogDb& blog, const std::string& outputFolder, 
   return out;
 }
 
-namespace {
-
 // Writes the whole text into a new file (truncating one that exists).
 bool writeTestFile(const std::string& path, const std::string& text) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -295,10 +291,7 @@ bool writeTestFile(const std::string& path, const std::string& text) {
   return ::close(fd) == 0 && ok;
 }
 
-}  // namespace
-
-PublishOutcome PublishFileCopy(store::BlogDb& blog, const std::string& outputFolder, ProgressLog& log,
-                               int pageLimit) {
+PublishOutcome fileCopyRun(store::BlogDb& blog, const std::string& outputFolder, ProgressLog& log, int pageLimit) {
   PublishOutcome out;
   std::string destination = util::trim(blog.options().FileCopyDestination);
   const std::string source = util::trim(outputFolder);
@@ -362,10 +355,27 @@ PublishOutcome PublishFileCopy(store::BlogDb& blog, const std::string& outputFol
   return out;
 }
 
+// The name under which every publishing run holds the blog.
+constexpr const char* kPublishCommand = "Publish to Web";
+
+}  // namespace
+
+PublishOutcome PublishFTP(store::BlogDb& blog, const std::string& outputFolder, ProgressLog& log, int pageLimit,
+                          const SessionSetup& setup) {
+  const store::BlogDb::RunScope run(blog, kPublishCommand);
+  return ftpRun(blog, outputFolder, log, pageLimit, setup);
+}
+
+PublishOutcome PublishFileCopy(store::BlogDb& blog, const std::string& outputFolder, ProgressLog& log, int pageLimit) {
+  const store::BlogDb::RunScope run(blog, kPublishCommand);
+  return fileCopyRun(blog, outputFolder, log, pageLimit);
+}
+
 PublishOutcome PublishPages(store::BlogDb& blog, const std::string& outputFolder, ProgressLog& log, int pageLimit,
                             const SessionSetup& setup) {
-  if (blog.options().PublishingLocation == 1) return PublishFileCopy(blog, outputFolder, log, pageLimit);
-  return PublishFTP(blog, outputFolder, log, pageLimit, setup);
+  const store::BlogDb::RunScope run(blog, kPublishCommand);
+  if (blog.options().PublishingLocation == 1) return fileCopyRun(blog, outputFolder, log, pageLimit);
+  return ftpRun(blog, outputFolder, log, pageLimit, setup);
 }
 
 }  // namespace tessary::publish

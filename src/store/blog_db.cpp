@@ -61,6 +61,18 @@ void BlogDb::writeVersionRow() {
   tx.commit();
 }
 
+void BlogDb::requireIdle(const std::string& command) const {
+  if (running()) throw StoreError("Cannot start " + command + " while " + runningCommand_ + " is running.");
+}
+
+BlogDb::RunScope::RunScope(BlogDb& blog, std::string command) : blog_(blog) {
+  if (command.empty()) command = "a command";
+  blog_.requireIdle(command);
+  blog_.runningCommand_ = std::move(command);
+}
+
+BlogDb::RunScope::~RunScope() { blog_.runningCommand_.clear(); }
+
 void BlogDb::LoadOptions() { store::LoadOptions(tblOptions(), options_, programFolder_); }
 
 void BlogDb::SaveOptions() { store::SaveOptions(tblOptions(), options_); }

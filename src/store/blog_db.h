@@ -61,6 +61,32 @@ class BlogDb {
   // The OptionInteger of row 999, or 1 when the row is missing.
   int fileVersion();
 
+  // One command at a time. A command (a generation run, a publishing run, an
+  // entry or category change, a maintenance step, an export) owns the tables'
+  // current rows, the options and the open transactions while it runs; a
+  // second one started meanwhile (from a log or popup callback, a timer of the
+  // window) would pull them from under it. A command holds a RunScope for its
+  // duration; the scope is released on every way out, exceptions included.
+  class RunScope {
+   public:
+    // Raises StoreError "Cannot start <command> while <running> is running."
+    // when another command holds the blog.
+    RunScope(BlogDb& blog, std::string command);
+    ~RunScope();
+    RunScope(const RunScope&) = delete;
+    RunScope& operator=(const RunScope&) = delete;
+
+   private:
+    BlogDb& blog_;
+  };
+  // Raises as RunScope does, without taking the blog: for a command that opens
+  // a dialog whose own buttons run commands (the entry editor's pickers add
+  // categories, pictures and files) and takes its scope after the dialog.
+  void requireIdle(const std::string& command) const;
+  bool running() const { return !runningCommand_.empty(); }
+  // The name of the command that holds the blog; empty when none.
+  const std::string& runningCommand() const { return runningCommand_; }
+
  private:
   void openTables();
   void closeTables();
@@ -76,6 +102,7 @@ class BlogDb {
   Database db_;
   std::unique_ptr<Table> tblBlog_, tblPictures_, tblFiles_, tblOptions_, tblCategory_, tblPages_;
   BlogOptionsRec options_;
+  std::string runningCommand_;
 };
 
 }  // namespace tessary::store

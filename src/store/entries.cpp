@@ -142,9 +142,15 @@ bool findCategory(BlogDb& blog, int32_t categoryKey) {
   return t.findKey(FieldValue(categoryKey));
 }
 
+// The commands that open the entry editor check at the start that no other
+// command runs, but hold the blog only after the editor: its pickers have
+// buttons that add a category, a picture or a file while it is open.
+
 bool AddEntry(BlogDb& blog) {
+  blog.requireIdle("Add Entry");
   BlogRec rec = newBlogRec();
   if (!runEditor(blog, rec, false)) return false;
+  BlogDb::RunScope run(blog, "Add Entry");
   Table& t = blog.tblBlog();
   t.insert();
   writeBlogRec(t, rec);
@@ -153,11 +159,13 @@ bool AddEntry(BlogDb& blog) {
 }
 
 bool EditEntry(BlogDb& blog) {
+  blog.requireIdle("Edit Entry");
   Table& t = blog.tblBlog();
   if (!hasCurrentRow(t)) return false;
   BlogRec rec = readBlogRec(t);
   const Table::Bookmark row = t.bookmark();
   if (!runEditor(blog, rec, false)) return false;
+  BlogDb::RunScope run(blog, "Edit Entry");
   // The editor may have moved the shared cursor (its pickers act on other
   // tables, but a front end may scroll the grid): write to the row it was given.
   if (t.bookmark() != row && !t.gotoBookmark(row))
@@ -169,6 +177,7 @@ bool EditEntry(BlogDb& blog) {
 }
 
 bool RemoveEntry(BlogDb& blog) {
+  BlogDb::RunScope run(blog, "Remove Entry");
   Table& t = blog.tblBlog();
   if (!hasCurrentRow(t)) return false;
   const std::string question = "Remove Blog Entry? \n\n" + t.asString("BlogTitle") + " (" +
@@ -179,6 +188,7 @@ bool RemoveEntry(BlogDb& blog) {
 }
 
 bool AddCategory(BlogDb& blog) {
+  blog.requireIdle("Add Category");
   Table& t = blog.tblCategory();
   if (t.recordCount() >= kMaxCategories) {
     blog.ui().showMessage("Tessary allows a maximum of " + std::to_string(kMaxCategories) + " categories.");
@@ -188,6 +198,7 @@ bool AddCategory(BlogDb& blog) {
   rec.BlogPageType = kArticlePage;
   rec.BlogPageName = "c" + util::formatDateTime("yyyymmddhhnnss", rec.BlogDateTime);
   if (!runEditor(blog, rec, true)) return false;
+  BlogDb::RunScope run(blog, "Add Category");
   t.insert();
   writeCategoryRec(t, rec);
   t.post();
@@ -195,11 +206,13 @@ bool AddCategory(BlogDb& blog) {
 }
 
 bool EditCategory(BlogDb& blog) {
+  blog.requireIdle("Edit Category");
   Table& t = blog.tblCategory();
   if (!hasCurrentRow(t)) return false;
   BlogRec rec = readCategoryRec(t);
   const Table::Bookmark row = t.bookmark();
   if (!runEditor(blog, rec, true)) return false;
+  BlogDb::RunScope run(blog, "Edit Category");
   if (t.bookmark() != row && !t.gotoBookmark(row))
     throw StoreError("Category " + keyText(rec.BlogKey) + " no longer exists; the changes were not saved");
   t.edit();
@@ -234,6 +247,9 @@ class StatusPopup {
 }  // namespace
 
 bool RemoveCategory(BlogDb& blog) {
+  // Held through the scan, the questions and the clearing: both walks move the
+  // current row of tblBlog.
+  BlogDb::RunScope run(blog, "Remove Category");
   Table& cats = blog.tblCategory();
   Table& entries = blog.tblBlog();
   if (!hasCurrentRow(cats)) return false;

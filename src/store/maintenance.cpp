@@ -63,6 +63,7 @@ std::string backupFileName(const std::string& target, int n) {
 }
 
 bool BackupBlog(BlogDb& blog) {
+  BlogDb::RunScope run(blog, "Backup Blog");
   if (!blog.isOpen()) throw StoreError("No blog is open to back up");
   UserInterface& ui = blog.ui();
   BlogOptionsRec& options = blog.options();
@@ -116,6 +117,7 @@ bool BackupBlog(BlogDb& blog) {
 }
 
 bool CompactBlog(BlogDb& blog) {
+  BlogDb::RunScope run(blog, "Compact Blog");
   if (!blog.isOpen()) throw StoreError("No blog is open to compact");
   const std::string name = blog.fileName();
   blog.CloseBlog();
@@ -131,6 +133,7 @@ bool CompactBlog(BlogDb& blog) {
 }
 
 RepairResult RepairBlog(BlogDb& blog, const std::string& path) {
+  BlogDb::RunScope run(blog, "Repair Blog");
   UserInterface& ui = blog.ui();
   if (util::lowerAscii(util::extensionOf(path)) != ".zdb") {
     ui.showMessage("File selected is not a version 2 Tessary file.");

@@ -16,6 +16,8 @@ namespace {
 struct MediaKind {
   bool picture;
   const char* noun;  // "Picture" or "File", as the questions name it
+  const char* addCommand;
+  const char* removeCommand;
   const char* nameCol;
   const char* blobCol;
   const char* crcCol;
@@ -23,10 +25,10 @@ struct MediaKind {
   const char* sizeCol;
 };
 
-const MediaKind kPictureKind{true, "Picture", "BlogPictureName", "BlogPicture", "BlogPictureCRC",
-                             "BlogPictureDate", "BlogPictureSize"};
-const MediaKind kFileKind{false, "File", "BlogFileName", "BlogFile", "BlogFileCRC", "BlogFileDate",
-                          "BlogFileSize"};
+const MediaKind kPictureKind{true,          "Picture",        "Add Picture",     "Remove Picture", "BlogPictureName",
+                             "BlogPicture", "BlogPictureCRC", "BlogPictureDate", "BlogPictureSize"};
+const MediaKind kFileKind{false,      "File",        "Add File",     "Remove File", "BlogFileName",
+                          "BlogFile", "BlogFileCRC", "BlogFileDate", "BlogFileSize"};
 
 Table& tableOf(BlogDb& blog, const MediaKind& k) { return k.picture ? blog.tblPictures() : blog.tblFiles(); }
 
@@ -53,6 +55,7 @@ void fillPictureSize(Table& t, const std::string& path, const std::string& bytes
 }
 
 bool addMedia(BlogDb& blog, const MediaKind& k, const std::string& path) {
+  BlogDb::RunScope run(blog, k.addCommand);
   const std::string name = util::fileNameOf(path);
   if (!util::isBareFileName(name) || util::charCount(name) > kMaxStoredNameChars) {
     tellNotStored(blog, k, path,
@@ -132,6 +135,7 @@ bool addMedia(BlogDb& blog, const MediaKind& k, const std::string& path) {
 }
 
 bool removeMedia(BlogDb& blog, const MediaKind& k) {
+  BlogDb::RunScope run(blog, k.removeCommand);
   Table& t = tableOf(blog, k);
   if (!hasCurrentRow(t)) return false;
   const std::string question =
