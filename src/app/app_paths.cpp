@@ -1,0 +1,30 @@
+#include "app/app_paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryFile>
+
+#include "templates/package.h"
+#include "util/files.h"
+
+namespace tessary::app {
+
+bool folderIsWritable(const QString& folder) {
+  if (!QDir(folder).exists()) return false;
+  QTemporaryFile probe(QDir(folder).filePath(".tessary-write-test-XXXXXX"));
+  return probe.open();
+}
+
+QString chooseProgramFolder(const QString& executableFolder, const QString& userDataFolder) {
+  if (folderIsWritable(executableFolder)) return QDir::cleanPath(executableFolder);
+  QDir().mkpath(userDataFolder);
+  return QDir::cleanPath(userDataFolder);
+}
+
+bool ensureDefaultTemplate(const QString& programFolder) {
+  const QString path = QDir(programFolder).filePath("@default.tem");
+  if (QFile::exists(path)) return true;
+  return util::writeFileAtomic(path.toStdString(), templates::builtInTemplatePackageBytes()).ok();
+}
+
+}  // namespace tessary::app

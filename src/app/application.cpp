@@ -1,0 +1,29 @@
+#include "app/application.h"
+
+#include "app/gui_ui.h"
+#include "app/pop_status.h"
+#include "app/texts.h"
+
+namespace tessary::app {
+
+TessaryApplication::TessaryApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  setOrganizationName(texts::kAppTitle);
+  setApplicationName(texts::kAppTitle);
+  setApplicationDisplayName(texts::kAppTitle);
+  setApplicationVersion(TESSARY_VERSION);
+}
+
+bool TessaryApplication::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const std::exception& e) {
+    TStatusForm::closeStatus();
+    showErrorBox(activeWindow(), QString::fromUtf8(e.what()));
+  } catch (...) {
+    TStatusForm::closeStatus();
+    showErrorBox(activeWindow(), QStringLiteral("An unexpected error occurred."));
+  }
+  return false;
+}
+
+}  // namespace tessary::app

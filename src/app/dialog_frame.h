@@ -1,0 +1,53 @@
+// The common frame of the option dialogs: a resizable window centred on its
+// owner, a top band with the tiled background, the title in large type and the
+// buttons Save, Cancel and Help placed from the right with 4-pixel gaps, and a
+// scrolling field area that starts scrolled to its top-left corner. Save sets
+// the result 1 and closes, Cancel (or closing the window) 0.
+#pragma once
+
+#include <QDialog>
+#include <QPushButton>
+#include <QScrollArea>
+#include <functional>
+
+#include "app/background.h"
+
+namespace tessary::app {
+
+// Opens the help viewer on a topic; the main window provides it.
+using HelpOpener = std::function<void(const QString& topic)>;
+
+class OptionDialogFrame : public QDialog {
+  Q_OBJECT
+ public:
+  OptionDialogFrame(QWidget* owner, const QString& title, const QString& helpTopic, QSize openSize, QSize minSize);
+
+  // The widget that holds the fields, inside the scrolling area.
+  QWidget* fieldArea() const { return fields_; }
+  QPushButton* saveButton() const { return save_; }
+  QPushButton* cancelButton() const { return cancel_; }
+  QPushButton* helpButton() const { return help_; }
+  BandWidget* band() const { return band_; }
+  void setHelpOpener(HelpOpener opener) { helpOpener_ = std::move(opener); }
+  // 1 after Save, 0 otherwise.
+  int result01() const { return result_; }
+  int exec() override;
+
+ protected:
+  void showEvent(QShowEvent* e) override;
+
+ private:
+  BandWidget* band_;
+  QScrollArea* scroll_;
+  QWidget* fields_;
+  QPushButton *save_, *cancel_, *help_;
+  QString helpTopic_;
+  HelpOpener helpOpener_;
+  int result_ = 0;
+  bool centred_ = false;
+};
+
+// Centres a window on its owner's window.
+void centreOn(QWidget* w, QWidget* owner);
+
+}  // namespace tessary::app

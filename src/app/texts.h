@@ -1,0 +1,136 @@
+// Every text the desktop windows show of their own, in one place. Messages the
+// core shows come from the core.
+#pragma once
+
+namespace tessary::app::texts {
+
+inline constexpr const char* kAppTitle = "Tessary";
+inline constexpr const char* kCaption = "Tessary 2008 Build 1";
+inline constexpr const char* kProjectPage = "https://tessary.example.org";
+
+// Top panel and its pop-up menu.
+inline constexpr const char* kHelp = "Help";
+inline constexpr const char* kExit = "Exit";
+inline constexpr const char* kChangeBackground = "Change Background";
+inline constexpr const char* kGrey = "Grey";
+inline constexpr const char* kGreen = "Green";
+inline constexpr const char* kBrown = "Brown";
+inline constexpr const char* kChangeDisplayFonts = "Change Display Fonts";
+inline constexpr const char* kCaptionsAndButtons = "Captions and Buttons";
+inline constexpr const char* kBlogEntryList = "Blog Entry List";
+
+// Side bar.
+inline constexpr const char* kAllMyBlogs = "All my Blogs";
+inline constexpr const char* kBlogEntries = "Blog Entries";
+inline constexpr const char* kBlogPictures = "Blog Pictures";
+inline constexpr const char* kExtraFiles = "Extra Files";
+inline constexpr const char* kOptions = "Options";
+inline constexpr const char* kPublish = "Publish";
+inline constexpr const char* kCloseBlog = "Close Blog";
+inline constexpr const char* kProgramInformationHint = "Click here to see Program Information";
+
+// Page 0.
+inline constexpr const char* kOpenBlog = "Open Blog";
+inline constexpr const char* kStartNewBlog = "Start a New Blog";
+inline constexpr const char* kBackupBlog = "Backup Blog";
+inline constexpr const char* kCompactBlog = "Compact Blog";
+inline constexpr const char* kRepairBlog = "Repair Blog";
+inline constexpr const char* kTessaryOptions = "Tessary Options";
+inline constexpr const char* kTemplateEditor = "Template Editor";
+inline constexpr const char* kExportBlog = "Export Blog";
+inline constexpr const char* kCheckForUpdates = "Check for Updates";
+// Page 1.
+inline constexpr const char* kAddEntry = "Add Entry";
+inline constexpr const char* kEditEntry = "Edit Entry";
+inline constexpr const char* kRemoveEntry = "Remove Entry";
+inline constexpr const char* kCategoryList = "Category List";
+// Page 2.
+inline constexpr const char* kAddPicture = "Add Picture";
+inline constexpr const char* kViewPicture = "View Picture";
+inline constexpr const char* kRemovePicture = "Remove Picture";
+// Page 3.
+inline constexpr const char* kAddFile = "Add File";
+inline constexpr const char* kRemoveFile = "Remove File";
+inline constexpr const char* kSaveFileAs = "Save File As...";
+// Page 4.
+inline constexpr const char* kBasicOptions = "Basic Options";
+inline constexpr const char* kAdvancedOptions = "Advanced Options";
+inline constexpr const char* kChooseTemplate = "Choose Template";
+inline constexpr const char* kRssOptions = "RSS Options";
+inline constexpr const char* kPublishingOptions = "Publishing Options";
+inline constexpr const char* kCustomVariables = "Custom Variables";
+// Page 5.
+inline constexpr const char* kGeneratePages = "Generate Pages";
+inline constexpr const char* kPreviewPages = "Preview Pages";
+inline constexpr const char* kPublishToWeb = "Publish to Web";
+inline constexpr const char* kPublishNext10 = "Publish Next 10";
+inline constexpr const char* kMarkAllAsNew = "Mark All as New";
+inline constexpr const char* kMarkAllAsPublished = "Mark All as Published";
+inline constexpr const char* kProgressLog = "Progress Log";
+
+// Questions and file dialogs.
+inline constexpr const char* kCloseBlogQuestion = "Close Blog?";
+inline constexpr const char* kOpenCaption = "Please choose a Blog to Open";
+inline constexpr const char* kNewCaption = "Start a New Blog...";
+inline constexpr const char* kRepairCaption = "Please choose a Blog to Repair";
+inline constexpr const char* kExportCaption = "Please choose a Blog to Export";
+inline constexpr const char* kFilterA = "Tessary File (*.zdb);;All Files (*)";
+inline constexpr const char* kFilterB = "Tessary File (*.zdb)";
+inline constexpr const char* kFilterC = "Pictures (*.jpg *.gif *.png);;All Files (*)";
+inline constexpr const char* kFilterD = "All Files (*);;Programs (*.exe);;Zip Files (*.zip);;Pictures (*.gif *.png *.jpg *.jpeg)";
+
+// Grid column titles.
+inline constexpr const char* kColDateTime = "Date + Time";
+inline constexpr const char* kColTitle = "Title";
+inline constexpr const char* kColEntryType = "Entry Type";
+inline constexpr const char* kColCategory = "Category";
+inline constexpr const char* kColPictureName = "Picture Name";
+inline constexpr const char* kColDateAdded = "Date Added";
+inline constexpr const char* kColHeight = "Height";
+inline constexpr const char* kColWidth = "Width";
+inline constexpr const char* kColPictureSize = "Size";
+inline constexpr const char* kColPictureType = "Type";
+inline constexpr const char* kColFileName = "File Name";
+inline constexpr const char* kColFileSize = "File Size";
+inline constexpr const char* kColOption = "Option";
+inline constexpr const char* kColValue = "Value";
+
+// Status popup.
+inline constexpr const char* kStatus = "Status";
+
+// Program options.
+inline constexpr const char* kSave = "Save";
+inline constexpr const char* kCancel = "Cancel";
+inline constexpr const char* kClose = "Close";
+inline constexpr const char* kBackgroundScheme = "Background Color Scheme";
+inline constexpr const char* kLists = "Lists";
+inline constexpr const char* kEntryTextArea = "Entry Text Area";
+inline constexpr const char* kSampleCaptions = "Sample Captions and Buttons - 1234567890 ABC abc";
+inline constexpr const char* kSampleList = "Sample List - 1234567890 ABC abc";
+inline constexpr const char* kSampleEntryText = "Sample Entry Text Area - 1234567890  ABC abc";
+inline constexpr const char* kChange = "Change";
+inline constexpr const char* kReset = "Reset";
+
+// Export dialog.
+inline constexpr const char* kExportDialogTitle = "Export Blog As...";
+inline constexpr const char* kExportBandTitle = "Export Blog";
+inline constexpr const char* kBlogFileLabel = "Blog File:";
+inline constexpr const char* kFileTypeLabel = "Save Blog as File Type:";
+inline constexpr const char* kExportFileNameLabel = "Blog Export File Name:";
+inline constexpr const char* kExportFolderLabel = "Blog Export Directory:";
+inline constexpr const char* kExport = "Export";
+inline constexpr const char* kChooseFolder = "...";
+inline constexpr const char* kChooseFolderHint = "Choose the export folder";
+
+// Help topics.
+inline constexpr const char* kTopicWelcome = "Welcome";
+inline constexpr const char* kTopicProgramOptions = "BlogsProgramOptions";
+inline constexpr const char* kTopicExport = "BlogsExport";
+
+// Texts of this front end that have no fixed wording elsewhere.
+inline constexpr const char* kBusy = "Please wait until \"%1\" has finished.";
+inline constexpr const char* kNotYetAvailable = "\"%1\" is not available in this version yet.";
+inline constexpr const char* kError = "Error";
+inline constexpr const char* kCreateFolderQuestion = "The folder %1 does not exist. Create it?";
+
+}  // namespace tessary::app::texts

@@ -1,0 +1,108 @@
+#include "app_test_support.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+
+#include "store/blog_db.h"
+
+namespace tessary::apptest {
+
+namespace {
+QString stripAmp(QString s) { return s.remove('&'); }
+
+// Answers every question of a new blog with No and refuses every dialog.
+class NoUi : public store::UserInterface {
+ public:
+  void showMessage(const std::string&) override {}
+  void showError(const std::string&) override {}
+  store::Answer confirm(const std::string&, store::Buttons) override { return store::Answer::No; }
+  void statusShow(const std::string&) override {}
+  void statusSetMessage(const std::string&) override {}
+  void statusClose() override {}
+};
+}  // namespace
+
+bool clickButton(QWidget* in, const QString& caption) {
+  for (QAbstractButton* b : in->findChildren<QAbstractButton*>()) {
+    if (stripAmp(b->text()) == caption && b->isVisible() && b->isEnabled()) {
+      b->click();
+      return true;
+    }
+  }
+  return false;
+}
+
+ModalAnswerer::ModalAnswerer() {
+  connect(&timer_, &QTimer::timeout, this, &ModalAnswerer::poll);
+  timer_.start(15);
+}
+
+ModalAnswerer::~ModalAnswerer() { timer_.stop(); }
+
+ModalAnswerer& ModalAnswerer::press(const QString& caption) {
+  answers_.push_back([this, caption](QWidget* w) {
+    if (!clickButton(w, caption)) {
+      ++unexpected;
+      if (auto* d = qobject_cast<QDialog*>(w)) d->reject();
+    }
+  });
+  return *this;
+}
+
+ModalAnswerer& ModalAnswerer::chooseFile(const QString& path) {
+  answers_.push_back([this, path](QWidget* w) {
+    auto* d = qobject_cast<QFileDialog*>(w);
+    if (!d) {
+      ++unexpected;
+      if (auto* dd = qobject_cast<QDialog*>(w)) dd->reject();
+      return;
+    }
+    // As a person does: type the full name into the file name box and accept.
+    auto* edit = d->findChild<QLineEdit*>("fileNameEdit");
+    if (edit) edit->setText(path);
+    else d->selectFile(path);
+    QMetaObject::invokeMethod(d, "accept", Qt::DirectConnection);
+  });
+  return *this;
+}
+
+ModalAnswerer& ModalAnswerer::cancelFile() {
+  answers_.push_back([](QWidget* w) {
+    if (auto* d = qobject_cast<QDialog*>(w)) d->reject();
+  });
+  return *this;
+}
+
+ModalAnswerer& ModalAnswerer::act(std::function<void(QWidget*)> action) {
+  answers_.push_back(std::move(action));
+  return *this;
+}
+
+void ModalAnswerer::poll() {
+  QWidget* w = QApplication::activeModalWidget();
+  if (!w || !w->isVisible() || w->property("answeredByTest").toBool()) return;
+  w->setProperty("answeredByTest", true);
+  titles << w->windowTitle();
+  if (auto* box = qobject_cast<QMessageBox*>(w)) texts << box->text();
+  if (answers_.empty()) {
+    ++unexpected;
+    if (auto* d = qobject_cast<QDialog*>(w)) d->reject();
+    return;
+  }
+  auto answer = std::move(answers_.front());
+  answers_.pop_front();
+  // Run after the window's own show handling has finished.
+  QTimer::singleShot(0, w, [answer, w] { answer(w); });
+}
+
+void createSampleBlog(const QString& programFolder, const QString& file) {
+  NoUi ui;
+  store::BlogDb blog(programFolder.toStdString(), ui);
+  blog.CreateBlog(file.toStdString());
+  blog.CloseBlog();
+}
+
+}  // namespace tessary::apptest

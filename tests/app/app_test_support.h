@@ -1,0 +1,59 @@
+// Helpers of the window tests: a program folder of their own, and answers for
+// the modal windows a command opens (message boxes, file dialogs, the option
+// dialogs), given in order and pressed by caption as a person would.
+#pragma once
+
+#include <QDialog>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <deque>
+#include <functional>
+
+namespace tessary::apptest {
+
+// Answers the modal windows that open, one answer per window, in order.
+class ModalAnswerer : public QObject {
+  Q_OBJECT
+ public:
+  ModalAnswerer();
+  ~ModalAnswerer() override;
+
+  // Presses the button with this caption (ignoring the & of a mnemonic).
+  ModalAnswerer& press(const QString& caption);
+  // Chooses a file in a file dialog and accepts it.
+  ModalAnswerer& chooseFile(const QString& path);
+  // Cancels a file dialog.
+  ModalAnswerer& cancelFile();
+  // Runs an action on the modal window (which it must close, or press a button).
+  ModalAnswerer& act(std::function<void(QWidget*)> action);
+
+  // The texts of the message boxes answered so far, and the window titles.
+  QStringList texts;
+  QStringList titles;
+  bool allAnswered() const { return answers_.empty(); }
+  // Windows that opened with no answer left (they were rejected).
+  int unexpected = 0;
+
+ private:
+  void poll();
+  std::deque<std::function<void(QWidget*)>> answers_;
+  QTimer timer_;
+};
+
+// Clicks the button with this caption in the widget (ignoring &); false when none.
+bool clickButton(QWidget* in, const QString& caption);
+
+// A fresh program folder that lives as long as the object.
+struct ProgramFolder {
+  QTemporaryDir dir;
+  QString path() const { return dir.path(); }
+  QString file(const QString& name) const { return dir.filePath(name); }
+};
+
+// Creates a blog file with the sample entries (no questions asked).
+void createSampleBlog(const QString& programFolder, const QString& file);
+
+}  // namespace tessary::apptest
