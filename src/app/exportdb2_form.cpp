@@ -47,9 +47,10 @@ TExportBlogForm1::TExportBlogForm1(QWidget* owner, store::BlogDb& blog, store::U
   form->setVerticalSpacing(12);
   form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
 
-  blogFile_ = new QLabel(QString::fromStdString(initial.blogFile), body);
-  blogFile_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-  blogFile_->setWordWrap(true);
+  blogFile_ = new QLineEdit(QString::fromStdString(initial.blogFile), body);
+  blogFile_->setReadOnly(true);
+  blogFile_->setFrame(false);
+  blogFile_->setToolTip(blogFile_->text());
   blogFile_->setAccessibleName(texts::kBlogFileLabel);
   form->addRow(texts::kBlogFileLabel, blogFile_);
 

@@ -50,7 +50,7 @@ class TExportBlogForm1 : public QDialog {
   store::BlogDb& blog_;
   store::UserInterface& ui_;
   QString programFolder_;
-  QLabel* blogFile_;
+  QLineEdit* blogFile_;
   QComboBox* fileType_;
   QLineEdit* fileName_;
   QLineEdit* folder_;

@@ -154,6 +154,11 @@ void TtheMainForm::buildTopPanel() {
   title->setFont(f);
   title->setObjectName("topTitle");
   l->addWidget(title);
+  auto* blogName = new QLabel(topPanel_);
+  blogName->setObjectName("topBlog");
+  blogName->setTextInteractionFlags(Qt::NoTextInteraction);
+  l->addSpacing(12);
+  l->addWidget(blogName);
   l->addStretch(1);
   for (const char* c : {texts::kHelp, texts::kExit}) {
     QPushButton* b = makeButton(c, topPanel_);
@@ -235,26 +240,34 @@ QWidget* TtheMainForm::buildPage(int page, const std::vector<const char*>& capti
                                   texts::kExtraFiles, texts::kOptions, texts::kPublish};
   w->setAccessibleName(kTitles[page]);
   if (page == 0) {
-    // The first page has no grid: its ten commands in two columns of equal buttons.
+    // The first page has no grid: its ten commands, each with a line on what it does.
     auto* gridHost = new QWidget(w);
     auto* grid = new QGridLayout(gridHost);
     grid->setContentsMargins(0, 0, 0, 0);
-    grid->setHorizontalSpacing(10);
+    grid->setHorizontalSpacing(14);
     grid->setVerticalSpacing(8);
     int i = 0;
     for (const char* c : captions) {
       QPushButton* b = makeButton(c, gridHost);
-      b->setMinimumHeight(b->sizeHint().height() + 10);
-      b->setMinimumWidth(180);
-      grid->addWidget(b, i % 5, i / 5);
+      b->setMinimumHeight(b->sizeHint().height() + 8);
+      b->setMinimumWidth(170);
+      auto* what = new QLabel(gridHost);
+      for (const auto& d : texts::kDescriptions)
+        if (QString(d[0]) == c) what->setText(d[1]);
+      what->setWordWrap(true);
+      what->setEnabled(true);
+      b->setAccessibleDescription(what->text());
+      grid->addWidget(b, i, 0);
+      grid->addWidget(what, i, 1);
+      if (i == 1 || i == 5 || i == 7) grid->setRowMinimumHeight(++i, 10);  // groups: blogs, upkeep, tools
       buttons_.push_back({page, b});
       ++i;
     }
+    grid->setColumnStretch(1, 1);
     auto* v = new QVBoxLayout;
     v->addWidget(gridHost);
     v->addStretch(1);
-    l->addLayout(v);
-    l->addStretch(1);
+    l->addLayout(v, 1);
     return w;
   }
   for (const char* c : captions) {
@@ -410,7 +423,16 @@ void TtheMainForm::applyWindowState() {
   for (QTableView* g : grids_) g->setEnabled(!busy_);
 }
 
+void TtheMainForm::showBlogName() {
+  auto* name = topPanel_->findChild<QLabel*>("topBlog");
+  if (!name) return;
+  name->setText(blog_.isOpen() ? qs(util::fileNameOf(blog_.fileName())) : QString());
+  name->setToolTip(blog_.isOpen() ? qs(blog_.fileName()) : QString());
+  name->setAccessibleName(name->text());
+}
+
 void TtheMainForm::enterBlogOpen() {
+  showBlogName();
   generated_ = false;
   gen_ = std::make_unique<generator::Generator>(blog_, *log_);
   log_->ClearLog();
@@ -419,6 +441,7 @@ void TtheMainForm::enterBlogOpen() {
 }
 
 void TtheMainForm::enterNoBlog() {
+  showBlogName();
   generated_ = false;
   refreshGrids(true);
   showPage(kPageBlogs);
@@ -533,10 +556,12 @@ void TtheMainForm::setBackground(int back) {
   settings_.back = back;
   BandWidget::setCurrentScheme(back);
   topPanel_->setScheme(back);
-  if (auto* title = topPanel_->findChild<QLabel*>("topTitle")) {
-    QPalette p = title->palette();
-    p.setColor(QPalette::WindowText, bandTextColour(back));
-    title->setPalette(p);
+  for (const char* n : {"topTitle", "topBlog"}) {
+    if (auto* label = topPanel_->findChild<QLabel*>(n)) {
+      QPalette p = label->palette();
+      p.setColor(QPalette::WindowText, bandTextColour(back));
+      label->setPalette(p);
+    }
   }
 }
 

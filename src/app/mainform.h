@@ -128,6 +128,7 @@ class TtheMainForm : public QMainWindow, public DialogSeams {
   // State.
   void applyWindowState();
   void enterBlogOpen();
+  void showBlogName();
   void enterNoBlog();
   void refreshGrids(bool all);
   void selectCurrentRows();

@@ -31,6 +31,9 @@ TProgramOptionsForm::TProgramOptionsForm(QWidget* owner, const QString& initialF
     r.sample = new QLabel(samples[i], fieldArea());
     r.sample->setFrameShape(QFrame::StyledPanel);
     r.sample->setMinimumHeight(r.sample->sizeHint().height() + 8);
+    // The sample gives way to the buttons when the window is narrow.
+    r.sample->setMinimumWidth(120);
+    r.sample->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     r.sample->setAccessibleName(labels[i]);
     r.sample->setAccessibleDescription(samples[i]);
     r.font.font = r.sample->font();

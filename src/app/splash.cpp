@@ -45,14 +45,17 @@ QPixmap productPicture(QSize size, qreal dpr) {
   f.setBold(true);
   p.setFont(f);
   p.setPen(Qt::white);
-  p.drawText(QRect(24, 20, size.width() - 48, size.height() / 3), Qt::AlignLeft | Qt::AlignVCenter,
+  const int margin = std::max(8, size.height() / 10);
+  p.drawText(QRect(margin, margin, size.width() - 2 * margin, size.height() / 3), Qt::AlignLeft | Qt::AlignVCenter,
              texts::kAppTitle);
-  f.setPixelSize(std::max(10, size.height() / 16));
-  f.setBold(false);
-  p.setFont(f);
-  p.setPen(QColor(210, 222, 238));
-  p.drawText(QRect(26, 20 + size.height() / 3, size.width() - 48, size.height() / 8),
-             Qt::AlignLeft | Qt::AlignTop, "Write a blog. Publish plain HTML.");
+  if (size.height() >= 150) {
+    f.setPixelSize(std::max(10, size.height() / 16));
+    f.setBold(false);
+    p.setFont(f);
+    p.setPen(QColor(210, 222, 238));
+    p.drawText(QRect(26, 20 + size.height() / 3, size.width() - 48, size.height() / 8),
+               Qt::AlignLeft | Qt::AlignTop, "Write a blog. Publish plain HTML.");
+  }
   return pm;
 }
 

@@ -122,6 +122,20 @@ inline constexpr const char* kExport = "Export";
 inline constexpr const char* kChooseFolder = "...";
 inline constexpr const char* kChooseFolderHint = "Choose the export folder";
 
+// What the commands of the first page do, shown beside them.
+inline constexpr const char* kDescriptions[][2] = {
+    {kOpenBlog, "Open a blog file (.zdb) to write entries and publish its site."},
+    {kStartNewBlog, "Create a new blog file, answering five questions about it."},
+    {kCloseBlog, "Close the open blog."},
+    {kBackupBlog, "Write a compacted copy of the blog into its backup folder."},
+    {kCompactBlog, "Rewrite the blog file without the space of deleted rows."},
+    {kRepairBlog, "Copy every readable row of a damaged blog file into a new one."},
+    {kTessaryOptions, "Background colours and the fonts of captions, lists and entry text."},
+    {kTemplateEditor, "Make or change a template package: the look of a site."},
+    {kExportBlog, "Write a blog's entries as an XML document or a spreadsheet."},
+    {kCheckForUpdates, "Open the project's web page in the browser."},
+};
+
 // Help topics.
 inline constexpr const char* kTopicWelcome = "Welcome";
 inline constexpr const char* kTopicProgramOptions = "BlogsProgramOptions";
