@@ -85,6 +85,7 @@ void ModalAnswerer::poll() {
   QWidget* w = QApplication::activeModalWidget();
   if (!w || !w->isVisible() || w->property("answeredByTest").toBool()) return;
   w->setProperty("answeredByTest", true);
+  w->installEventFilter(this);
   titles << w->windowTitle();
   if (auto* box = qobject_cast<QMessageBox*>(w)) texts << box->text();
   if (answers_.empty()) {
@@ -96,6 +97,12 @@ void ModalAnswerer::poll() {
   answers_.pop_front();
   // Run after the window's own show handling has finished.
   QTimer::singleShot(0, w, [answer, w] { answer(w); });
+}
+
+bool ModalAnswerer::eventFilter(QObject* o, QEvent* e) {
+  // A window shown again (the same dialog run twice) is answered again.
+  if (e->type() == QEvent::Hide) o->setProperty("answeredByTest", false);
+  return false;
 }
 
 void createSampleBlog(const QString& programFolder, const QString& file) {

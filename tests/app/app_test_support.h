@@ -37,6 +37,9 @@ class ModalAnswerer : public QObject {
   // Windows that opened with no answer left (they were rejected).
   int unexpected = 0;
 
+ protected:
+  bool eventFilter(QObject* o, QEvent* e) override;
+
  private:
   void poll();
   std::deque<std::function<void(QWidget*)>> answers_;
