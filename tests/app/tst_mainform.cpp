@@ -118,6 +118,7 @@ class tst_mainform : public QObject {
   void everyControlHasAnAccessibleName();
   void pagesAreReachedByKeyboard();
   void exitWritesTheSessionAndClosesTheBlog();
+  void aLaterStartOpensItsBlogOnlyWhenNoneIsOpen();
 };
 
 void tst_mainform::startsWithNoBlogOnTheFirstPage() {
@@ -512,6 +513,20 @@ void tst_mainform::exitWritesTheSessionAndClosesTheBlog() {
   QCOMPARE(s.value("Form/InitMax").toBool(), false);
   QVERIFY(s.contains("Form/Width"));
   QCOMPARE(s.value("Options/optionFontForm").toString(), QString(",,,,"));
+}
+
+void tst_mainform::aLaterStartOpensItsBlogOnlyWhenNoneIsOpen() {
+  Fixture f(false);
+  Form& w = *f.w;
+  const QString other = f.pf.file("other.zdb");
+  createSampleBlog(f.pf.path(), other);
+  w.activateFromOtherStart(f.file);
+  QVERIFY(w.blogOpen());
+  QCOMPARE(QString::fromStdString(w.blog().fileName()), f.file);
+  w.activateFromOtherStart(other);
+  QCOMPARE(QString::fromStdString(w.blog().fileName()), f.file);
+  w.activateFromOtherStart({});
+  QVERIFY(w.blogOpen());
 }
 
 QTEST_MAIN(tst_mainform)
