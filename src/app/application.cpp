@@ -1,5 +1,7 @@
 #include "app/application.h"
 
+#include <QIcon>
+
 #include "app/gui_ui.h"
 #include "app/pop_status.h"
 #include "app/texts.h"
@@ -11,6 +13,12 @@ TessaryApplication::TessaryApplication(int& argc, char** argv) : QApplication(ar
   setApplicationName(texts::kAppTitle);
   setApplicationDisplayName(texts::kAppTitle);
   setApplicationVersion(TESSARY_VERSION);
+  // The window icon, and the desktop entry the window belongs to.
+  QIcon icon;
+  icon.addFile(":/icons/tessary-48.png");
+  icon.addFile(":/icons/tessary-256.png");
+  setWindowIcon(icon);
+  setDesktopFileName("tessary");
 }
 
 bool TessaryApplication::notify(QObject* receiver, QEvent* event) {

@@ -3,6 +3,7 @@
 // blog is made in a temporary program folder and generated first.
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QTimer>
 #include <cstdio>
 
@@ -41,8 +42,10 @@ int main(int argc, char** argv) {
   }
   tessary::apptest::ProgramFolder pf;
   ensureDefaultTemplate(pf.path());
+  // A blog of one's own may be named third (it is copied, never changed).
   const QString blog = pf.file("demo.zdb");
-  tessary::apptest::createSampleBlog(pf.path(), blog);
+  if (argc > 3) QFile::copy(argv[3], blog);
+  else tessary::apptest::createSampleBlog(pf.path(), blog);
 
   TtheMainForm w(pf.path());
   w.loadSessionSettings();
