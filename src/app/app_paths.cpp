@@ -16,7 +16,10 @@ bool folderIsWritable(const QString& folder) {
 }
 
 QString chooseProgramFolder(const QString& executableFolder, const QString& userDataFolder) {
-  if (folderIsWritable(executableFolder)) return QDir::cleanPath(executableFolder);
+  // An installed program never writes beside itself, not even for root.
+  const QString exe = QDir::cleanPath(executableFolder);
+  const bool installed = exe == "/usr" || exe.startsWith("/usr/");
+  if (!installed && folderIsWritable(exe)) return exe;
   QDir().mkpath(userDataFolder);
   return QDir::cleanPath(userDataFolder);
 }

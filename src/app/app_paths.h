@@ -1,7 +1,8 @@
 // Where the desktop program keeps its files: the program folder is the
 // executable's folder when that is writable (a build tree, a portable copy),
 // otherwise the per-user data folder, which is created on first start with the
-// built-in template package written into it as "@default.tem".
+// built-in template package written into it as "@default.tem". A program
+// installed under /usr always uses the per-user folder.
 #pragma once
 
 #include <QString>
