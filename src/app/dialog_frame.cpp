@@ -16,6 +16,27 @@ void centreOn(QWidget* w, QWidget* owner) {
   w->move(o.center() - QPoint(f.width() / 2, f.height() / 2));
 }
 
+BandWidget* makeTopBand(QWidget* parent, const QString& title, const QStringList& captions,
+                        QList<QPushButton*>& buttons) {
+  auto* band = new BandWidget(parent);
+  band->setTitle(title);
+  auto* layout = new QHBoxLayout(band);
+  layout->setContentsMargins(4, 8, 4, 8);
+  layout->setSpacing(4);
+  layout->addStretch(1);
+  int height = 0;
+  for (const QString& c : captions) {
+    auto* b = new QPushButton(c, band);
+    b->setAccessibleName(c);
+    b->setAutoDefault(false);
+    layout->addWidget(b);
+    buttons << b;
+    height = std::max(height, b->sizeHint().height());
+  }
+  band->setMinimumHeight(height + 24);
+  return band;
+}
+
 OptionDialogFrame::OptionDialogFrame(QWidget* owner, const QString& title, const QString& helpTopic, QSize openSize,
                                      QSize minSize)
     : QDialog(owner), helpTopic_(helpTopic) {
@@ -25,22 +46,12 @@ OptionDialogFrame::OptionDialogFrame(QWidget* owner, const QString& title, const
   outer->setContentsMargins(0, 0, 0, 0);
   outer->setSpacing(0);
 
-  band_ = new BandWidget(this);
-  band_->setTitle(title);
-  auto* bandLayout = new QHBoxLayout(band_);
-  bandLayout->setContentsMargins(4, 8, 4, 8);
-  bandLayout->setSpacing(4);
-  bandLayout->addStretch(1);
-  help_ = new QPushButton(texts::kHelp, band_);
-  cancel_ = new QPushButton(texts::kCancel, band_);
-  save_ = new QPushButton(texts::kSave, band_);
-  for (QPushButton* b : {help_, cancel_, save_}) {
-    b->setAccessibleName(b->text());
-    b->setAutoDefault(false);
-    bandLayout->addWidget(b);
-  }
+  QList<QPushButton*> buttons;
+  band_ = makeTopBand(this, title, {texts::kHelp, texts::kCancel, texts::kSave}, buttons);
+  help_ = buttons[0];
+  cancel_ = buttons[1];
+  save_ = buttons[2];
   save_->setDefault(true);
-  band_->setMinimumHeight(save_->sizeHint().height() + 24);
   outer->addWidget(band_);
 
   scroll_ = new QScrollArea(this);

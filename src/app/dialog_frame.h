@@ -47,6 +47,11 @@ class OptionDialogFrame : public QDialog {
   bool centred_ = false;
 };
 
+// A dialog's top band: the title at the left, the buttons with these captions
+// from the left to the right edge, 4 pixels apart and 4 from the edge.
+BandWidget* makeTopBand(QWidget* parent, const QString& title, const QStringList& captions,
+                        QList<QPushButton*>& buttons);
+
 // Centres a window on its owner's window.
 void centreOn(QWidget* w, QWidget* owner);
 

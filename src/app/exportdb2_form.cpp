@@ -27,18 +27,10 @@ TExportBlogForm1::TExportBlogForm1(QWidget* owner, store::BlogDb& blog, store::U
   auto* outer = new QVBoxLayout(this);
   outer->setContentsMargins(0, 0, 0, 0);
   outer->setSpacing(0);
-  auto* band = new BandWidget(this);
-  band->setTitle(texts::kExportBandTitle);
-  auto* bandLayout = new QHBoxLayout(band);
-  bandLayout->setContentsMargins(4, 8, 4, 8);
-  bandLayout->setSpacing(4);
-  bandLayout->addStretch(1);
-  help_ = new QPushButton(texts::kHelp, band);
-  close_ = new QPushButton(texts::kClose, band);
-  bandLayout->addWidget(help_);
-  bandLayout->addWidget(close_);
-  band->setMinimumHeight(close_->sizeHint().height() + 24);
-  outer->addWidget(band);
+  QList<QPushButton*> bandButtons;
+  outer->addWidget(makeTopBand(this, texts::kExportBandTitle, {texts::kHelp, texts::kClose}, bandButtons));
+  help_ = bandButtons[0];
+  close_ = bandButtons[1];
 
   auto* body = new QWidget(this);
   auto* form = new QFormLayout(body);
@@ -88,9 +80,7 @@ TExportBlogForm1::TExportBlogForm1(QWidget* owner, store::BlogDb& blog, store::U
   form->addRow(exportRow);
   outer->addWidget(body, 1);
 
-  for (QPushButton* b : {help_, close_, export_}) b->setAccessibleName(b->text());
-  help_->setAutoDefault(false);
-  close_->setAutoDefault(false);
+  export_->setAccessibleName(export_->text());
 
   connect(close_, &QPushButton::clicked, this, &QDialog::reject);
   connect(help_, &QPushButton::clicked, this, [this] {

@@ -13,16 +13,6 @@ namespace tessary::apptest {
 namespace {
 QString stripAmp(QString s) { return s.remove('&'); }
 
-// Answers every question of a new blog with No and refuses every dialog.
-class NoUi : public store::UserInterface {
- public:
-  void showMessage(const std::string&) override {}
-  void showError(const std::string&) override {}
-  store::Answer confirm(const std::string&, store::Buttons) override { return store::Answer::No; }
-  void statusShow(const std::string&) override {}
-  void statusSetMessage(const std::string&) override {}
-  void statusClose() override {}
-};
 }  // namespace
 
 bool clickButton(QWidget* in, const QString& caption) {
@@ -106,7 +96,7 @@ bool ModalAnswerer::eventFilter(QObject* o, QEvent* e) {
 }
 
 void createSampleBlog(const QString& programFolder, const QString& file) {
-  NoUi ui;
+  QuietUi ui;
   store::BlogDb blog(programFolder.toStdString(), ui);
   blog.CreateBlog(file.toStdString());
   blog.CloseBlog();

@@ -12,6 +12,8 @@
 #include <deque>
 #include <functional>
 
+#include "store/user_interface.h"
+
 namespace tessary::apptest {
 
 // Answers the modal windows that open, one answer per window, in order.
@@ -54,6 +56,17 @@ struct ProgramFolder {
   QTemporaryDir dir;
   QString path() const { return dir.path(); }
   QString file(const QString& name) const { return dir.filePath(name); }
+};
+
+// A user interface that says No to every question and cancels every dialog.
+class QuietUi : public store::UserInterface {
+ public:
+  void showMessage(const std::string&) override {}
+  void showError(const std::string&) override {}
+  store::Answer confirm(const std::string&, store::Buttons) override { return store::Answer::No; }
+  void statusShow(const std::string&) override {}
+  void statusSetMessage(const std::string&) override {}
+  void statusClose() override {}
 };
 
 // Creates a blog file with the sample entries (no questions asked).

@@ -47,16 +47,6 @@ class Form : public TtheMainForm {
   void showHelp(const QString& topic) override { seams << "help " + topic; }
 };
 
-class QuietUi : public store::UserInterface {
- public:
-  void showMessage(const std::string&) override {}
-  void showError(const std::string&) override {}
-  store::Answer confirm(const std::string&, store::Buttons) override { return store::Answer::No; }
-  void statusShow(const std::string&) override {}
-  void statusSetMessage(const std::string&) override {}
-  void statusClose() override {}
-};
-
 // Adds entries to a closed blog file: n plain entries, then the given categories.
 void addEntries(const QString& pf, const QString& file, int n, std::vector<int32_t> categories = {}) {
   QuietUi ui;
