@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -523,11 +524,17 @@ bool TtheMainForm::runCommand(const QString& name, const std::function<void()>& 
 // ---- Settings and fonts -------------------------------------------------------------
 
 void TtheMainForm::loadSessionSettings() {
+  const bool firstStart = !QFileInfo::exists(settingsPath_);
   settings_ = readSessionSettings(settingsPath_);
   QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
   const QSize desktop = screen ? screen->size() : QSize(1920, 1080);
-  const QRect designed = geometry();
-  const QRect r = placeWindow(settings_.form, designed, desktop);
+  // The designed place: a roomy window in the middle of the desktop's free area.
+  const QRect free = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), desktop);
+  const QSize size(std::min(1100, free.width() * 9 / 10), std::min(720, free.height() * 9 / 10));
+  const QRect designed(free.center() - QPoint(size.width() / 2, size.height() / 2), size);
+  // On the very first start (no settings file yet) the window takes the designed
+  // place rather than the small default one; every later start the saved one.
+  const QRect r = firstStart ? designed : placeWindow(settings_.form, designed, desktop);
   resize(r.size());
   move(r.topLeft());
   startMaximized_ = settings_.form.initMax;

@@ -22,6 +22,7 @@ class tst_session_settings : public QObject {
   void fontStringFieldsApplyOnlyWhenPresent_data();
   void fontStringFieldsApplyOnlyWhenPresent();
   void fontStringRoundTrips();
+  void firstStartTakesTheDesignedPlaceLaterStartsTheSavedOne();
 };
 
 void tst_session_settings::missingFileGivesTheDefaults() {
@@ -144,6 +145,25 @@ void tst_session_settings::fontStringRoundTrips() {
   applyFontString(g, s);
   QCOMPARE(fontString(g), s);
   QVERIFY(sameFontString("dejavu sans,1,-2147483640,11,6", s));
+}
+
+void tst_session_settings::firstStartTakesTheDesignedPlaceLaterStartsTheSavedOne() {
+  ProgramFolder pf;
+  {
+    TtheMainForm w(pf.path());
+    w.loadSessionSettings();
+    QVERIFY(w.width() > 600);
+    w.show();
+    w.close();
+  }
+  {
+    // A file without the window keys gives the defaults.
+    QSettings s(settingsFilePath(pf.path()), QSettings::IniFormat);
+    s.remove("Form");
+  }
+  TtheMainForm w(pf.path());
+  w.loadSessionSettings();
+  QCOMPARE(w.geometry().size(), QSize(600, 440));
 }
 
 QTEST_MAIN(tst_session_settings)
