@@ -3,9 +3,12 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
+#include "util/fault_injection.h"
 #include "util/files.h"
 #include "util/text.h"
 
@@ -155,6 +158,7 @@ void Database::close() {
   }
   sqlite3_close_v2(db_);
   db_ = nullptr;
+  reportedCells_.clear();
 }
 
 std::string Database::errorText() const { return db_ ? sqlite3_errmsg(db_) : "no blog file is open"; }
@@ -234,8 +238,58 @@ void Database::begin() {
 
 void Database::commit() {
   if (depth_ == 0) return;
-  exec("RELEASE tessary" + std::to_string(depth_ - 1));
-  --depth_;
+  const std::string release = "RELEASE tessary" + std::to_string(depth_ - 1);
+  if (depth_ > 1) {
+    exec(release);
+    --depth_;
+    return;
+  }
+  if (util::faultPoint(util::FaultKind::Commit) == util::FaultAction::Fail) failCommit("database or disk is full");
+  // A reader of another program holds a shared lock for a while; the commit
+  // needs the file to itself. Wait for it in short turns, bounded.
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(kCommitPatienceMs);
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    sqlite3_busy_timeout(db_, static_cast<int>(std::clamp<int64_t>(left, 1, 2000)));
+    const int rc = sqlite3_exec(db_, release.c_str(), nullptr, nullptr, nullptr);
+    sqlite3_busy_timeout(db_, 2000);
+    if (rc == SQLITE_OK) {
+      depth_ = 0;
+      return;
+    }
+    const bool busy = (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED;
+    if (!busy || sqlite3_get_autocommit(db_) || Clock::now() >= deadline) failCommit(errorText());
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+void Database::failCommit(const std::string& reason) {
+  // SQLite may already have rolled back (a full disk, an I/O error); what is
+  // left of the transaction goes, so that the connection can be used again.
+  if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  depth_ = 0;
+  notifyDataChanged("");
+  throw StoreError("Cannot commit to blog file " + util::fileNameOf(fileName_) + ": " + reason);
+}
+
+void Database::reportDamagedCell(const std::string& table, int64_t row, const std::string& column,
+                                 const std::string& text) {
+  if (!reportedCells_.insert(table + "\n" + std::to_string(row) + "\n" + column).second) return;
+  if (readWarnings_.size() < kMaxReadWarnings) {
+    readWarnings_.push_back(text);
+  } else if (!warningsCut_) {
+    warningsCut_ = true;
+    readWarnings_.push_back("More damaged values in blog file " + util::fileNameOf(fileName_) +
+                            " were read as their defaults.");
+  }
+}
+
+std::vector<std::string> Database::takeReadWarnings() {
+  std::vector<std::string> out;
+  out.swap(readWarnings_);
+  warningsCut_ = false;
+  return out;
 }
 
 void Database::rollback() {

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -82,11 +83,26 @@ class Database {
   [[noreturn]] void fail(const std::string& what) const;
   std::string errorText() const;
 
-  // Transactions nest; only the outermost commits to disk.
+  // Transactions nest; only the outermost commits to disk. While another
+  // connection (a reader of another program) keeps the file busy, the outermost
+  // commit is tried again for up to kCommitPatienceMs. A commit that does not go
+  // through rolls the whole transaction back (depth 0 afterwards) and raises
+  // "Cannot commit to blog file NAME: <reason>": nothing of it is stored.
+  static constexpr int kCommitPatienceMs = 5000;
   void begin();
   void commit();
   void rollback();
   int transactionDepth() const { return depth_; }
+
+  // Cells that do not hold a value of their column's type (an integer column
+  // holding 'lots', a date-time of month 99) read as the column's default; each
+  // such cell is reported once per open file as a line naming the table, the
+  // row and the column, for the front end's log. The list keeps at most
+  // kMaxReadWarnings lines between two takes.
+  static constexpr size_t kMaxReadWarnings = 1000;
+  void reportDamagedCell(const std::string& table, int64_t row, const std::string& column, const std::string& text);
+  // The lines reported since the last take; empties the list.
+  std::vector<std::string> takeReadWarnings();
 
   // Tables opened over this database register so that the connection can tell
   // them when rows change underneath (restructure, bulk statements), and so can
@@ -102,11 +118,15 @@ class Database {
 
  private:
   void configure();
+  [[noreturn]] void failCommit(const std::string& reason);
   sqlite3* db_ = nullptr;
   std::string fileName_;
   int depth_ = 0;
   int nextListener_ = 1;
   std::vector<std::pair<int, ChangeListener>> listeners_;
+  std::set<std::string> reportedCells_;
+  std::vector<std::string> readWarnings_;
+  bool warningsCut_ = false;
 };
 
 // Runs a group of writes as one transaction: committed by commit(), rolled back

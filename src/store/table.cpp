@@ -52,6 +52,26 @@ sqlite3_stmt* Table::cached(const std::string& sql) {
   return it->second.get();
 }
 
+std::string Table::inFile() const { return " in blog file " + util::fileNameOf(db_.fileName()); }
+
+std::string Table::rowText() const {
+  if (state_ == State::Insert) return "a new row of " + def_.name;
+  return "row " + std::to_string(current_) + " of " + def_.name;
+}
+
+std::string Table::fieldNotFound(std::string_view field) const {
+  return "Field " + std::string(field) + " not found in table " + def_.name + inFile();
+}
+
+void Table::reportDamaged(int index, const Cell& c, const char* what, const std::string& readAs) {
+  const std::string& column = columns_[static_cast<size_t>(index)].name;
+  const std::string value = c.kind == Cell::Kind::Blob ? "(a binary value of " + std::to_string(c.s.size()) + " bytes)"
+                                                       : "'" + util::leftChars(c.s, 40) + "'";
+  db_.reportDamagedCell(def_.name, current_, column,
+                        std::string("Damaged ") + what + " " + value + " in column " + column + " of " + rowText() +
+                            inFile() + ": read as " + readAs);
+}
+
 void Table::requireOpen() const {
   if (state_ == State::Inactive) throw StoreError("Table " + def_.name + " is not open");
 }
@@ -124,7 +144,7 @@ void Table::close() {
 void Table::setIndex(const std::string& indexName) {
   requireOpen();
   const IndexDef* ix = def_.index(indexName);
-  if (!ix) throw StoreError("Index " + indexName + " not found in table " + def_.name);
+  if (!ix) throw StoreError("Index " + indexName + " not found in table " + def_.name + inFile());
   index_ = *ix;
   orderValid_ = false;
   position_ = -1;
@@ -299,7 +319,7 @@ void Table::insert() {
 void Table::edit() {
   requireOpen();
   if (state_ == State::Edit || state_ == State::Insert) return;
-  if (current_ == 0) throw StoreError("Cannot edit: table " + def_.name + " has no current row");
+  if (current_ == 0) throw StoreError("Cannot edit: table " + def_.name + inFile() + " has no current row");
   loadRow();
   std::fill(changed_.begin(), changed_.end(), false);
   state_ = State::Edit;
@@ -402,7 +422,7 @@ void Table::deleteRow() {
     return;
   }
   state_ = State::Browse;
-  if (current_ == 0) throw StoreError("Cannot delete: table " + def_.name + " has no current row");
+  if (current_ == 0) throw StoreError("Cannot delete: table " + def_.name + inFile() + " has no current row");
   ensurePosition();
   CachedUse st(cached("DELETE FROM \"" + def_.name + "\" WHERE rowid = ?"));
   sqlite3_bind_int64(st.get(), 1, current_);
@@ -517,7 +537,7 @@ std::optional<FieldType> Table::fieldType(std::string_view field) const {
 void Table::loadRow() {
   if (rowLoaded_) return;
   std::fill(decodedCache_.begin(), decodedCache_.end(), std::nullopt);
-  if (current_ == 0) throw StoreError("Table " + def_.name + " has no current row");
+  if (current_ == 0) throw StoreError("Table " + def_.name + inFile() + " has no current row");
   sqlite3_stmt* st = selectRow_.get();
   sqlite3_reset(st);
   sqlite3_bind_int64(st, 1, current_);
@@ -525,7 +545,7 @@ void Table::loadRow() {
   if (rc != SQLITE_ROW) {
     sqlite3_reset(st);
     if (rc == SQLITE_DONE)
-      throw StoreError("Row " + std::to_string(current_) + " of " + def_.name + " no longer exists");
+      throw StoreError("Row " + std::to_string(current_) + " of " + def_.name + inFile() + " no longer exists");
     db_.fail("Cannot read row " + std::to_string(current_) + " of " + def_.name);
   }
   for (size_t i = 0; i < columns_.size(); ++i) {
@@ -564,7 +584,7 @@ void Table::loadRow() {
 const Table::Cell& Table::cell(std::string_view field, int& index) {
   requireOpen();
   index = columnIndex(field);
-  if (index < 0) throw StoreError("Field " + std::string(field) + " not found in table " + def_.name);
+  if (index < 0) throw StoreError(fieldNotFound(field));
   loadRow();
   return row_[static_cast<size_t>(index)];
 }
@@ -574,12 +594,21 @@ std::string Table::decoded(int index, const Cell& c) {
   if (c.kind == Cell::Kind::Null) return std::string();
   if (changed_[i]) return c.s;
   if (decodedCache_[i]) return *decodedCache_[i];
+  const bool memo = columns_[i].type == FieldType::Memo;
+  const size_t limit = memo ? kMaxMemoBytes : kMaxBlobBytes;
+  const auto tooLarge = [&] {
+    return StoreError("Value too large in column " + columns_[i].name + " of " + rowText() + inFile() +
+                      ": it holds more than " + std::to_string(limit >> 20) + " MiB, the limit of " +
+                      (memo ? "a text" : "a picture or file"));
+  };
+  if (c.s.size() > limit && c.kind != Cell::Kind::Blob) throw tooLarge();
   if (c.kind != Cell::Kind::Blob) return c.s;  // written by hand as text: take it as it is
   std::string out;
-  const Status st = util::zlibDecompress(c.s, out);
+  const Status st = util::zlibDecompress(c.s, out, limit);
+  if (util::isTooLarge(st)) throw tooLarge();
   if (!st.ok())
-    throw StoreError("Damaged value in column " + columns_[i].name + " of row " + std::to_string(current_) + " of " +
-                     def_.name + " in blog file " + util::fileNameOf(db_.fileName()) + ": " + st.message());
+    throw StoreError("Damaged value in column " + columns_[i].name + " of " + rowText() + inFile() + ": " +
+                     st.message());
   decodedCache_[i] = out;
   return out;
 }
@@ -649,9 +678,10 @@ int32_t Table::asInteger(std::string_view field) {
   }
   const std::string text = asString(field);
   int v = 0;
-  if (!util::parseInt(text, v))
-    throw StoreError("'" + util::leftChars(text, 40) + "' is not a valid integer value for field " +
-                     std::string(field) + " of " + def_.name);
+  if (!util::parseInt(text, v)) {
+    reportDamaged(i, c, "integer", "0");
+    return 0;
+  }
   return v;
 }
 
@@ -673,14 +703,14 @@ util::DateTime Table::asDateTime(std::string_view field) {
     default:
       break;
   }
-  throw StoreError("Damaged date-time in column " + std::string(field) + " of row " + std::to_string(current_) +
-                   " of " + def_.name);
+  reportDamaged(i, c, "date-time", secondsText(0));
+  return 0;
 }
 
 void Table::setCell(std::string_view field, Cell value) {
   requireEditing(field);
   const int i = columnIndex(field);
-  if (i < 0) throw StoreError("Field " + std::string(field) + " not found in table " + def_.name);
+  if (i < 0) throw StoreError(fieldNotFound(field));
   if (!rowLoaded_) loadRow();
   row_[static_cast<size_t>(i)] = std::move(value);
   changed_[static_cast<size_t>(i)] = true;
@@ -689,7 +719,7 @@ void Table::setCell(std::string_view field, Cell value) {
 
 void Table::setString(std::string_view field, std::string_view value) {
   const int i = columnIndex(field);
-  if (i < 0) throw StoreError("Field " + std::string(field) + " not found in table " + def_.name);
+  if (i < 0) throw StoreError(fieldNotFound(field));
   const Column& col = columns_[static_cast<size_t>(i)];
   Cell c;
   switch (col.type) {
@@ -698,7 +728,8 @@ void Table::setString(std::string_view field, std::string_view value) {
       if (util::trim(value).empty()) break;  // an empty text clears the number
       int v = 0;
       if (!util::parseInt(value, v))
-        throw StoreError("'" + util::leftChars(value, 40) + "' is not a valid integer value for field " + col.name);
+        throw StoreError("'" + util::leftChars(value, 40) + "' is not a valid integer value for field " + col.name +
+                         " of " + rowText() + inFile());
       c.kind = Cell::Kind::Integer;
       c.i = v;
       break;
@@ -707,7 +738,8 @@ void Table::setString(std::string_view field, std::string_view value) {
       if (util::trim(value).empty()) break;
       util::DateTime d = 0;
       if (!util::parseStorageText(value, d))
-        throw StoreError("'" + util::leftChars(value, 40) + "' is not a valid date and time for field " + col.name);
+        throw StoreError("'" + util::leftChars(value, 40) + "' is not a valid date and time for field " + col.name +
+                         " of " + rowText() + inFile());
       c.kind = Cell::Kind::Text;
       c.s = util::toStorageText(d);
       break;
@@ -717,18 +749,23 @@ void Table::setString(std::string_view field, std::string_view value) {
       c.s = col.size > 0 ? util::leftChars(value, static_cast<size_t>(col.size)) : std::string(value);
       break;
     case FieldType::Memo:
-    case FieldType::Blob:
+    case FieldType::Blob: {
+      const bool memo = col.type == FieldType::Memo;
+      if (value.size() > (memo ? kMaxMemoBytes : kMaxBlobBytes))
+        throw StoreError(std::string(memo ? "A text of more than 16 MiB" : "A file of more than 256 MiB") +
+                         " cannot be stored in column " + col.name + " of " + rowText() + inFile());
       if (value.empty()) break;  // an empty memo is stored as null
       c.kind = Cell::Kind::Text;
       c.s = std::string(value);
       break;
+    }
   }
   setCell(field, std::move(c));
 }
 
 void Table::setInteger(std::string_view field, int64_t value) {
   const int i = columnIndex(field);
-  if (i < 0) throw StoreError("Field " + std::string(field) + " not found in table " + def_.name);
+  if (i < 0) throw StoreError(fieldNotFound(field));
   const FieldType type = columns_[static_cast<size_t>(i)].type;
   if (type == FieldType::Integer || type == FieldType::AutoInc) {
     Cell c;
@@ -744,7 +781,7 @@ void Table::setInteger(std::string_view field, int64_t value) {
 
 void Table::setDateTime(std::string_view field, util::DateTime value) {
   const int i = columnIndex(field);
-  if (i < 0) throw StoreError("Field " + std::string(field) + " not found in table " + def_.name);
+  if (i < 0) throw StoreError(fieldNotFound(field));
   const FieldType type = columns_[static_cast<size_t>(i)].type;
   if (type == FieldType::Integer) {
     setInteger(field, static_cast<int64_t>(std::trunc(value)));
@@ -767,8 +804,9 @@ std::string Table::blobBytes(std::string_view field) {
 int64_t Table::blobSize(std::string_view field) { return static_cast<int64_t>(blobBytes(field).size()); }
 
 Status Table::loadBlobFromFile(std::string_view field, const std::string& path) {
+  const std::optional<FieldType> type = fieldType(field);
   std::string data;
-  Status st = util::readFile(path, data);
+  Status st = util::readFile(path, data, type == FieldType::Memo ? kMaxMemoBytes : kMaxBlobBytes);
   if (!st.ok()) return st;
   Cell c;
   if (!data.empty()) {

@@ -23,6 +23,14 @@
 
 namespace tessary::store {
 
+// The largest values the columns hold once inflated: a memo is a text of a page
+// (an entry, a teaser, a custom tag), far below this; a blob is a picture or an
+// extra file, up to the largest file the blog stores (kMaxStoredFileBytes in
+// store/media.h). A larger value is refused when read (a zlib stream of a few
+// megabytes can inflate to gigabytes) and when written.
+inline constexpr size_t kMaxMemoBytes = size_t{16} << 20;
+inline constexpr size_t kMaxBlobBytes = size_t{256} << 20;
+
 // One value for insertRecord: absent leaves the column null.
 struct FieldValue {
   enum class Kind { Absent, Null, Integer, Real, Text };
@@ -109,6 +117,12 @@ class Table {
   std::optional<FieldType> fieldType(std::string_view field) const;
   bool isNull(std::string_view field);
   // Null reads as empty text or 0. A date-time reads as text "yyyy-mm-dd hh:nn:ss".
+  // A value that is not of the column's type (text that is no number in an
+  // integer column, a date-time that does not parse) reads as 0, the zero date
+  // for a date-time, and is reported once through
+  // Database::reportDamagedCell. A memo or blob larger than its limit
+  // (kMaxMemoBytes, kMaxBlobBytes) or a compressed value that does not inflate
+  // raises StoreError naming the column, the row, the table and the file.
   std::string asString(std::string_view field);
   int32_t asInteger(std::string_view field);
   util::DateTime asDateTime(std::string_view field);
@@ -146,6 +160,11 @@ class Table {
     std::string s;  // text, or the stored (compressed) bytes of memo and blob
   };
 
+  // " in blog file NAME", for messages; "row N of TABLE" for the current row.
+  std::string inFile() const;
+  std::string rowText() const;
+  std::string fieldNotFound(std::string_view field) const;
+  void reportDamaged(int index, const Cell& c, const char* what, const std::string& readAs);
   void requireOpen() const;
   void requireEditing(std::string_view field) const;
   int columnIndex(std::string_view field) const;

@@ -8,6 +8,8 @@ namespace tessary::util {
 
 namespace {
 
+constexpr const char* kTooLarge = "compressed value too large";
+
 // One deflate state per thread, reset between values: setting up a level-9
 // state allocates and clears about 256 KiB, which costs more than compressing
 // a page of text.
@@ -49,8 +51,14 @@ Status zlibDecompress(std::string_view stream, std::string& out, uint64_t maxByt
   for (;;) {
     if (produced == result.size()) {
       if (result.size() >= maxBytes) {
+        // Full at the limit: fine only when the stream ends here.
+        unsigned char probe = 0;
+        zs.next_out = &probe;
+        zs.avail_out = 1;
+        rc = inflate(&zs, Z_NO_FLUSH);
+        if (rc == Z_STREAM_END && zs.avail_out == 1) break;
         inflateEnd(&zs);
-        return Status::Error("compressed value too large");
+        return Status::Error(zs.avail_out == 0 ? kTooLarge : "damaged compressed value");
       }
       size_t grow = result.size() * 2;
       if (grow > maxBytes) grow = static_cast<size_t>(maxBytes);
@@ -73,5 +81,7 @@ Status zlibDecompress(std::string_view stream, std::string& out, uint64_t maxByt
   out.swap(result);
   return Status::OK();
 }
+
+bool isTooLarge(const Status& st) { return !st.ok() && st.message() == kTooLarge; }
 
 }  // namespace tessary::util
