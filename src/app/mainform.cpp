@@ -18,6 +18,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/entry_form.h"
 #include "app/event_pump.h"
 #include "app/exportdb2_form.h"
 #include "app/opt_extra.h"
@@ -790,8 +791,44 @@ bool TtheMainForm::notYetAvailable(const QString& what) {
 
 bool TtheMainForm::runBasicOptions(store::BlogOptionsRec&) { return notYetAvailable(texts::kBasicOptions); }
 bool TtheMainForm::runTemplateChooser(store::BlogOptionsRec&) { return notYetAvailable(texts::kChooseTemplate); }
-bool TtheMainForm::runEntryEditor(store::BlogRec&, bool categoryMode) {
-  return notYetAvailable(categoryMode ? "Category Entry" : "Blog Entry");
+bool TtheMainForm::runEntryEditor(store::BlogRec& rec, bool categoryMode) {
+  EntryEditorSeams seams;
+  seams.help = [this](const QString& topic) { showHelp(topic); };
+  // A title by key without moving the category table's current row.
+  seams.categoryTitle = [this](int32_t key) -> std::optional<std::string> {
+    store::Table& t = blog_.tblCategory();
+    if (key <= 0 || !t.isOpen()) return std::nullopt;
+    const store::Table::Bookmark was = t.bookmark();
+    if (!t.gotoBookmark(key)) return std::nullopt;
+    std::string title = t.asString("CategoryTitle");
+    if (was != 0) t.gotoBookmark(was);
+    return title;
+  };
+  // The picker windows are not part of this version yet: each says so and chooses nothing.
+  seams.selectCategory = [this]() -> std::optional<CategoryChoice> {
+    notYetAvailable(texts::kSelectCategory);
+    return std::nullopt;
+  };
+  seams.insertPicture = [this]() -> std::optional<PictureChoice> {
+    notYetAvailable(texts::kInsertAPicture);
+    return std::nullopt;
+  };
+  seams.insertFile = [this]() -> std::optional<FileChoice> {
+    notYetAvailable(texts::kInsertAFile);
+    return std::nullopt;
+  };
+  TBlogEntryForm form(this, std::move(seams));
+  QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+  form.applyPlace(settings_.entry, screen ? screen->size() : QSize(1920, 1080));
+  form.applyFonts(settings_.fontForm, settings_.fontEntryText);
+  form.setMyBlogFunction(categoryMode ? TBlogEntryForm::kCategoryMode : TBlogEntryForm::kEntryMode);
+  form.setMyBlogResult(0);
+  form.setMyBlogRec(rec);
+  form.run();
+  settings_.entry = form.keptPlace(settings_.entry);
+  if (form.myBlogResult() != 1) return false;
+  rec = form.myBlogRec();
+  return true;
 }
 bool TtheMainForm::runBackupDialog(store::BackupSettings&) { return notYetAvailable(texts::kBackupBlog); }
 bool TtheMainForm::runAdvancedOptions(store::BlogOptionsRec&) { return notYetAvailable(texts::kAdvancedOptions); }

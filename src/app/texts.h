@@ -122,6 +122,91 @@ inline constexpr const char* kExport = "Export";
 inline constexpr const char* kChooseFolder = "...";
 inline constexpr const char* kChooseFolderHint = "Choose the export folder";
 
+// Entry editor.
+inline constexpr const char* kBlogEntryTitle = "Blog Entry";
+inline constexpr const char* kCategoryEntryTitle = "Category Entry";
+inline constexpr const char* kPageBasicEntry = "Basic Entry";
+inline constexpr const char* kPageMetaTags = "Meta Tags";
+inline constexpr const char* kPageSideBar = "Side Bar";
+inline constexpr const char* kPageCustomFields1 = "Custom Fields 1";
+inline constexpr const char* kPageCustomFields2 = "Custom Fields 2";
+inline constexpr const char* kDate = "Date";
+inline constexpr const char* kTime = "Time";
+inline constexpr const char* kTitle = "Title";
+inline constexpr const char* kEntry = "Entry";
+inline constexpr const char* kCategory = "Category";
+inline constexpr const char* kEllipsis = "...";
+inline constexpr const char* kSelectCategoryHint = "Select a Category for this Entry";
+inline constexpr const char* kClearCategoriesHint = "Clear all Categories from this Entry";
+inline constexpr const char* kSecondCategory = "2)";
+inline constexpr const char* kThirdCategory = "3)";
+inline constexpr const char* kAlternateCategoryHint = "Click to select an alternate category";
+inline constexpr const char* kLinkUrl = "Include a link to this URL";
+inline constexpr const char* kOpenLinkHint = "Open this URL";
+inline constexpr const char* kPageName = "Page Name:";
+inline constexpr const char* kEntryType = "Entry Type:";
+inline constexpr const char* kKeywordsMetaTag = "Keywords Meta Tag";
+inline constexpr const char* kDescriptionMetaTag = "Description Meta Tag";
+inline constexpr const char* kArticleTeaser = "Article Teaser";
+inline constexpr const char* kSideBarText = "Side Bar";
+inline constexpr const char* kCustomTitle1 = "Custom Title 1";
+inline constexpr const char* kCustomText1 = "Custom Text 1";
+inline constexpr const char* kCustomTitle2 = "Custom Title 2";
+inline constexpr const char* kCustomText2 = "Custom Text 2";
+inline constexpr const char* kHtmlToolbar = "HTML Toolbar";
+inline constexpr const char* kCharacterCount = "%1 of %2 characters";
+inline constexpr const char* kTopicEntries = "Entries";
+inline constexpr const char* kTopicEntriesCategoryList = "EntriesCategoryList";
+inline constexpr const char* kTopicEntriesHtmlBar = "EntriesHTMLBar";
+// The pickers the editor opens.
+inline constexpr const char* kSelectCategory = "Select Category";
+inline constexpr const char* kInsertAPicture = "Insert a Picture";
+inline constexpr const char* kInsertAFile = "Insert a File";
+
+// The HTML toolbar: hint, then the short glyph text drawn on the button.
+inline constexpr const char* kHintBold = "<B> - Bold";
+inline constexpr const char* kHintItalics = "<I> - Italics";
+inline constexpr const char* kHintUnderline = "<U> - Underline";
+inline constexpr const char* kHintCenter = "<CENTER> - Insert Center Tag";
+inline constexpr const char* kHintParagraph = "<P> - Insert Paragraph Tag";
+inline constexpr const char* kHintLineFeed = "<BR> - Insert  Line Feed Tag";
+inline constexpr const char* kHintRule = "<HR> - Insert Horizontal Rule";
+inline constexpr const char* kHintFont = "<FONT FACE= SIZE=> - Insert  Font Tag";
+inline constexpr const char* kHintLink = "<A HREF=> - Insert Link";
+inline constexpr const char* kHintImage = "<IMG SRC=> - Insert Image Tag";
+inline constexpr const char* kHintTable = "Insert Table Tags";
+inline constexpr const char* kHintNumbered = "<OL> - Insert Numbered List";
+inline constexpr const char* kHintUnnumbered = "<UL> - Insert Unnumbered List";
+inline constexpr const char* kHintListItem = "<LI> - Insert List Item Tag";
+inline constexpr const char* kHintWrapOn = "Word Wrap On";
+inline constexpr const char* kHintWrapOff = "Word Wrap Off";
+inline constexpr const char* kHintBlogPicture = "Insert Blog Picture";
+inline constexpr const char* kHintBlogFile = "Insert Blog File";
+
+// The tag dialogs.
+inline constexpr const char* kOK = "OK";
+inline constexpr const char* kInsertFontTag = "Insert Font Tag";
+inline constexpr const char* kFontFace = "Font Face";
+inline constexpr const char* kFontColor = "Font Color";
+inline constexpr const char* kFontSize = "Font Size";
+inline constexpr const char* kInsertHrefTag = "Insert HREF Tag";
+inline constexpr const char* kUrl = "URL";
+inline constexpr const char* kLinkCaption = "Caption";
+inline constexpr const char* kOpenInNewWindow = "Open in new window";
+inline constexpr const char* kInsertImageTag = "Insert Image Tag";
+inline constexpr const char* kImageFileName = "Image File Name";
+inline constexpr const char* kAltText = "Alt Text";
+inline constexpr const char* kAlign = "Align";
+inline constexpr const char* kAlignNames[6] = {"None", "Left", "Right", "Top", "Middle", "Bottom"};
+inline constexpr const char* kHSpace = "HSpace";
+inline constexpr const char* kVSpace = "VSpace";
+inline constexpr const char* kInsertTableTag = "Insert Table Tag";
+inline constexpr const char* kRows = "Rows";
+inline constexpr const char* kColumns = "Columns";
+inline constexpr const char* kCellPadding = "Cell Padding";
+inline constexpr const char* kCellSpacing = "Cell Spacing";
+inline constexpr const char* kBorder = "Border";
+
 // What the commands of the first page do, shown beside them.
 inline constexpr const char* kDescriptions[][2] = {
     {kOpenBlog, "Open a blog file (.zdb) to write entries and publish its site."},
