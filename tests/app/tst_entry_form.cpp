@@ -133,6 +133,8 @@ class tst_entry_form : public QObject {
   void everyControlIsNamed();
   void addEntryThroughTheMainWindowReachesTheBlogFile();
   void editEntryKeepsTheKeyAndCancelChangesNothing();
+  void theMainWindowHandsOverPlaceAndFontsAndKeepsThePlace();
+  void anEntryWrittenInTheEditorIsGenerated();
   void screenshots();
 };
 
@@ -970,6 +972,84 @@ void tst_entry_form::editEntryKeepsTheKeyAndCancelChangesNothing() {
              c.millisecond = 0;
              return c;
            }()));
+}
+
+void tst_entry_form::theMainWindowHandsOverPlaceAndFontsAndKeepsThePlace() {
+  OpenBlog b;
+  b.w->settings().entry = WindowPlace{40, 50, 500, 700, false};
+  b.w->settings().fontForm = ",,,13,0";
+  b.w->settings().fontEntryText = "DejaVu Serif,1,-2147483640,15,1";
+  ModalAnswerer a;
+  QSize seen;
+  QPoint at;
+  int captionSize = 0, titleSize = 0;
+  bool titleBold = false;
+  a.act([&](QWidget* w) {
+    auto* f = as<TBlogEntryForm>(w);
+    if (!f) return;
+    seen = f->size();
+    at = f->pos();
+    captionSize = f->saveButton()->font().pointSize();
+    titleSize = f->titleEdit()->font().pointSize();
+    titleBold = f->titleEdit()->font().bold();
+    f->resize(820, 610);
+    QTest::mouseClick(f->cancelButton(), Qt::LeftButton);
+  });
+  a.act([&](QWidget* w) {
+    auto* f = as<TBlogEntryForm>(w);
+    if (!f) return;
+    QVERIFY(f->isMaximized());
+    QTest::mouseClick(f->cancelButton(), Qt::LeftButton);
+  });
+  QTest::mouseClick(b.w->button(t::kAddEntry, TtheMainForm::kPageEntries), Qt::LeftButton);
+  QCOMPARE(seen, QSize(700, 500));
+  QCOMPARE(at, QPoint(50, 40));
+  QCOMPARE(captionSize, 13);
+  QCOMPARE(titleSize, 15);
+  QVERIFY(titleBold);
+  // The place the window was left at is kept, also after Cancel.
+  QCOMPARE(b.w->settings().entry.width, 820);
+  QCOMPARE(b.w->settings().entry.height, 610);
+  QVERIFY(!b.w->settings().entry.initMax);
+  // Maximised: only InitMax changes.
+  b.w->settings().entry.initMax = true;
+  QTest::mouseClick(b.w->button(t::kAddEntry, TtheMainForm::kPageEntries), Qt::LeftButton);
+  QVERIFY(a.allAnswered());
+  QCOMPARE(a.unexpected, 0);
+  QVERIFY(b.w->settings().entry.initMax);
+  QCOMPARE(b.w->settings().entry.width, 820);
+  QCOMPARE(b.w->settings().entry.height, 610);
+}
+
+void tst_entry_form::anEntryWrittenInTheEditorIsGenerated() {
+  OpenBlog b;
+  ModalAnswerer a;
+  a.act([&](QWidget* w) {
+    auto* f = as<TBlogEntryForm>(w);
+    if (!f) return;
+    QTest::keyClicks(f->titleEdit(), "Road test");
+    f->textEdit()->setFocus();
+    QTest::keyClicks(f->textEdit(), "plain words");
+    QTextCursor c = f->textEdit()->textCursor();
+    c.setPosition(0);
+    c.setPosition(5, QTextCursor::KeepAnchor);
+    f->textEdit()->setTextCursor(c);
+    QTest::mouseClick(f->toolButton(t::kHintBold), Qt::LeftButton);
+    QTest::mouseClick(f->saveButton(), Qt::LeftButton);
+  });
+  QTest::mouseClick(b.w->button(t::kAddEntry, TtheMainForm::kPageEntries), Qt::LeftButton);
+  QVERIFY(a.allAnswered());
+  b.w->showPage(TtheMainForm::kPagePublish);
+  QTest::mouseClick(b.w->button(t::kGeneratePages, TtheMainForm::kPagePublish), Qt::LeftButton);
+  QVERIFY(b.w->generated());
+  // Some page of the site holds the entry with its tag.
+  bool found = false;
+  QDirIterator it(b.pf.path(), {"*.htm", "*.html"}, QDir::Files, QDirIterator::Subdirectories);
+  while (it.hasNext() && !found) {
+    QFile page(it.next());
+    if (page.open(QIODevice::ReadOnly)) found = page.readAll().contains("<B>plain</B> words");
+  }
+  QVERIFY(found);
 }
 
 // Not a check: with TESSARY_SHOTS naming a folder, draws every page of the
