@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QPainter>
 #include <QShortcut>
 #include <QStyle>
@@ -318,6 +319,7 @@ TBlogEntryForm::TBlogEntryForm(QWidget* owner, EntryEditorSeams seams) : QDialog
   connect(helpKey, &QShortcut::activated, help_, &QPushButton::click);
 
   resize(kMinWidth, kMinHeight);
+  filled_ = myBlogRec();
 }
 
 QLineEdit* TBlogEntryForm::makeLine(QWidget* parent, const QString& name) {
@@ -701,6 +703,7 @@ void TBlogEntryForm::setMyBlogRec(const store::BlogRec& rec) {
   showCategories();
   updatePageNameEnabled();
   filling_ = false;
+  filled_ = myBlogRec();
 }
 
 store::BlogRec TBlogEntryForm::myBlogRec() const {
@@ -858,13 +861,20 @@ void TBlogEntryForm::save() {
   done(QDialog::Accepted);
 }
 
-void TBlogEntryForm::cancel() {
-  result_ = 0;
-  done(QDialog::Rejected);
+bool TBlogEntryForm::changed() const { return myBlogRec() != filled_; }
+
+bool TBlogEntryForm::mayDiscard() {
+  if (!changed()) return true;
+  return QMessageBox::question(this, texts::kAppTitle, texts::kDiscardChanges, QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::No) == QMessageBox::Yes;
 }
 
+void TBlogEntryForm::cancel() { reject(); }
+
 void TBlogEntryForm::reject() {
-  // Escape and the window's close box are Cancel.
+  // Cancel, Escape and the window's close box; what the user typed is not
+  // thrown away without asking.
+  if (!mayDiscard()) return;
   result_ = 0;
   QDialog::reject();
 }

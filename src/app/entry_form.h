@@ -197,9 +197,14 @@ class TBlogEntryForm : public QDialog {
   void toggleWordWrap();
   void save();
   void cancel();
+  // True when the controls hold something else than they were filled with.
+  bool changed() const;
+  // Asks before what the user typed is thrown away; true to go on.
+  bool mayDiscard();
 
   EntryEditorSeams seams_;
   store::BlogRec rec_;
+  store::BlogRec filled_;  // the record as the controls showed it when filled
   int function_ = kEntryMode;
   int result_ = 0;
   int32_t categories_[3] = {store::kNoCategory, store::kNoCategory, store::kNoCategory};

@@ -154,6 +154,7 @@ inline constexpr const char* kCustomText1 = "Custom Text 1";
 inline constexpr const char* kCustomTitle2 = "Custom Title 2";
 inline constexpr const char* kCustomText2 = "Custom Text 2";
 inline constexpr const char* kHtmlToolbar = "HTML Toolbar";
+inline constexpr const char* kDiscardChanges = "Discard the changes to this entry?";
 inline constexpr const char* kCharacterCount = "%1 of %2 characters";
 inline constexpr const char* kTopicEntries = "Entries";
 inline constexpr const char* kTopicEntriesCategoryList = "EntriesCategoryList";

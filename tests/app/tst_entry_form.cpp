@@ -128,6 +128,7 @@ class tst_entry_form : public QObject {
   void categoryModeHidesTheEntryControls();
   void helpTopics();
   void keyboardSaveAndCancel();
+  void cancelAsksBeforeThrowingAwayChanges();
   void linkButtonOpensLongerUrlsOnly();
   void placeAndFonts();
   void everyControlIsNamed();
@@ -789,6 +790,36 @@ void tst_entry_form::keyboardSaveAndCancel() {
   }
 }
 
+void tst_entry_form::cancelAsksBeforeThrowingAwayChanges() {
+  Editor e;
+  ModalAnswerer a;
+  a.press("No").press("Yes");
+  QTest::keyClicks(e.form.teaserEdit(), "x");
+  QTest::keyClick(e.form.titleEdit(), Qt::Key_Escape);
+  QVERIFY(e.form.isVisible());  // No: the editor stays with the text
+  QCOMPARE(e.form.myBlogRec().BlogTeaser, std::string("xTeaser"));
+  QTest::mouseClick(e.form.cancelButton(), Qt::LeftButton);
+  QVERIFY(a.allAnswered());
+  QCOMPARE(a.texts, QStringList({"Discard the changes to this entry?", "Discard the changes to this entry?"}));
+  QVERIFY(!e.form.isVisible());
+  QCOMPARE(e.form.myBlogResult(), 0);
+  // A change taken back asks nothing; a category chosen is a change.
+  EntryEditorSeams s = titles();
+  s.selectCategory = [] { return std::optional<CategoryChoice>(CategoryChoice{6, "Six"}); };
+  Editor back(sampleRec(), s);
+  QTest::keyClicks(back.form.titleEdit(), "!");
+  QTest::keyClick(back.form.titleEdit(), Qt::Key_Backspace);
+  QTest::mouseClick(back.form.cancelButton(), Qt::LeftButton);
+  QVERIFY(!back.form.isVisible());
+  a.press("No");
+  back.form.show();
+  QTest::mouseClick(back.form.categoryButton(), Qt::LeftButton);
+  QTest::mouseClick(back.form.cancelButton(), Qt::LeftButton);
+  QVERIFY(a.allAnswered());
+  QCOMPARE(a.unexpected, 0);
+  QVERIFY(back.form.isVisible());
+}
+
 void tst_entry_form::linkButtonOpensLongerUrlsOnly() {
   QStringList opened;
   EntryEditorSeams s = titles();
@@ -945,6 +976,7 @@ void tst_entry_form::editEntryKeepsTheKeyAndCancelChangesNothing() {
     QTest::keyClicks(f->titleEdit(), " (cancelled)");
     QTest::mouseClick(f->cancelButton(), Qt::LeftButton);
   });
+  a.press("Yes");  // discard what was typed
   a.act([&](QWidget* w) {
     auto* f = as<TBlogEntryForm>(w);
     if (!f) return;
