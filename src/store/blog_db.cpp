@@ -106,6 +106,7 @@ bool BlogDb::CreateBlog(const std::string& fileName) {
   }
   db_.create(fileName);
   try {
+    lock_.acquire(fileName);
     // The tables, the version row and every option row appear together or not at all.
     {
       Transaction tx(db_);
@@ -170,38 +171,48 @@ bool BlogDb::CreateBlog(const std::string& fileName) {
   } catch (...) {
     closeTables();
     db_.close();
+    lock_.release();
     throw;
   }
   return true;
 }
 
 void BlogDb::OpenBlog(const std::string& fileName) {
-  CloseBlog();
-  db_.open(fileName);
+  disconnect();
   try {
+    lock_.acquire(fileName);
+    db_.open(fileName);
     openTables();
     upgrade();
     LoadOptions();
   } catch (...) {
     closeTables();
     db_.close();
+    lock_.release();
     throw;
   }
 }
 
 void BlogDb::OpenBlogForReading(const std::string& fileName, bool readOnly) {
-  CloseBlog();
-  db_.open(fileName, readOnly ? Database::Mode::ReadOnly : Database::Mode::ReadWrite);
+  disconnect();
   try {
+    lock_.acquire(fileName);
+    db_.open(fileName, readOnly ? Database::Mode::ReadOnly : Database::Mode::ReadWrite);
     openTables();
   } catch (...) {
     closeTables();
     db_.close();
+    lock_.release();
     throw;
   }
 }
 
 void BlogDb::CloseBlog() {
+  disconnect();
+  lock_.release();
+}
+
+void BlogDb::disconnect() {
   if (!db_.isOpen()) {
     closeTables();
     return;

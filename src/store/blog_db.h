@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "store/blog_lock.h"
 #include "store/blog_options.h"
 #include "store/blog_rec.h"
 #include "store/database.h"
@@ -29,12 +30,24 @@ class BlogDb {
   bool CreateBlog(const std::string& fileName);
   // Opens a blog file, upgrades it to the current version, loads its options.
   // Raises StoreError (with the file named) when it cannot; nothing stays open then.
+  //
+  // Every way of opening takes the blog file's lock (blog_lock.h) first and
+  // holds it until CloseBlog: while another Tessary program has the file open
+  // the open is refused at once with "Blog file NAME is in use by another
+  // Tessary program." (NAME as passed here). Readers for the exports are
+  // refused too: what they would read may be half of another program's run.
   void OpenBlog(const std::string& fileName);
   // Opens without upgrade and without loading options into the current options,
   // for readers such as the exports. Read-only when readOnly is set.
   void OpenBlogForReading(const std::string& fileName, bool readOnly = true);
-  // Posts pending edits of existing rows, closes the tables and the database.
+  // Posts pending edits of existing rows, closes the tables and the database,
+  // and lets go of the blog file's lock.
   void CloseBlog();
+  // Closes as CloseBlog does but keeps the blog file locked: for maintenance
+  // that works on the file itself (a compacted copy, compaction in place) and
+  // then opens it again with OpenBlog, which takes the held lock over.
+  void disconnect();
+  BlogFileLock& fileLock() { return lock_; }
 
   bool isOpen() const { return db_.isOpen(); }
   const std::string& fileName() const { return db_.fileName(); }
@@ -99,6 +112,7 @@ class BlogDb {
 
   std::string programFolder_;
   UserInterface* ui_;
+  BlogFileLock lock_;  // outlives db_'s connection: declared before it
   Database db_;
   std::unique_ptr<Table> tblBlog_, tblPictures_, tblFiles_, tblOptions_, tblCategory_, tblPages_;
   BlogOptionsRec options_;

@@ -6,6 +6,7 @@
 
 #include <chrono>
 
+#include "store/blog_lock.h"
 #include "store/database.h"
 #include "util/files.h"
 
@@ -86,7 +87,7 @@ void copyToTemporary(const std::string& source, const std::string& tmp, PercentR
 }
 
 void compactVia(const std::string& source, const std::string& tmp, const std::string& target,
-                const ProgressHandlers& handlers) {
+                const ProgressHandlers& handlers, const std::function<void()>& beforeReplace, BlogFileLock* lock) {
   handlers.start();
   PercentReporter reporter(handlers);
   reporter.report(0);
@@ -101,7 +102,8 @@ void compactVia(const std::string& source, const std::string& tmp, const std::st
       throw StoreError("Cannot write a compacted copy of " + source + " to " + target + ": " + e.what());
     }
     syncFileToDisk(tmp);
-    const Status moved = util::renameFile(tmp, target);
+    if (beforeReplace) beforeReplace();
+    const Status moved = lock ? lock->renameOver(tmp, target) : util::renameFile(tmp, target);
     if (!moved.ok()) throw StoreError(moved.message());
     syncFolderToDisk(util::folderOf(target));
   } catch (...) {
@@ -115,12 +117,13 @@ void compactVia(const std::string& source, const std::string& tmp, const std::st
 
 }  // namespace
 
-void writeCompactedCopy(const std::string& source, const std::string& target, const ProgressHandlers& handlers) {
-  compactVia(source, target + ".tmp", target, handlers);
+void writeCompactedCopy(const std::string& source, const std::string& target, const ProgressHandlers& handlers,
+                        const std::function<void()>& beforeReplace) {
+  compactVia(source, target + ".tmp", target, handlers, beforeReplace, nullptr);
 }
 
-void compactInPlace(const std::string& fileName, const ProgressHandlers& handlers) {
-  compactVia(fileName, fileName + ".tmp", fileName, handlers);
+void compactInPlace(const std::string& fileName, const ProgressHandlers& handlers, BlogFileLock* lock) {
+  compactVia(fileName, fileName + ".tmp", fileName, handlers, {}, lock);
 }
 
 }  // namespace tessary::store

@@ -60,7 +60,11 @@ uint32_t be32(const unsigned char* p) {
 
 // Checks the header before SQLite sees the file, so that a file of another kind
 // or a truncated blog file is refused with a message of its own and never written.
-void checkHeader(const std::string& fileName) {
+// The size is checked only after an unfinished commit was rolled back
+// (recoverUnfinishedCommit): a kill inside a commit that grows the file leaves
+// a first page that promises more pages than the file has, and the journal that
+// puts the first page back.
+void checkHeader(const std::string& fileName, bool checkSize) {
   const std::string prefix = "Cannot open blog file " + fileName + ": ";
   if (util::directoryExists(fileName)) throw StoreError(prefix + "it is a folder");
   if (!util::fileExists(fileName)) throw StoreError(prefix + "the file does not exist");
@@ -78,6 +82,7 @@ void checkHeader(const std::string& fileName) {
   if (pageSize == 1) pageSize = 65536;
   if (pageSize < 512 || (pageSize & (pageSize - 1)) != 0)
     throw StoreError(prefix + "the file is damaged (bad header)");
+  if (!checkSize) return;
   const int64_t size = util::fileSize(fileName);
   const uint32_t pageCount = be32(h + 28);
   const bool countValid = be32(h + 24) == be32(h + 92) && pageCount != 0;
@@ -111,9 +116,25 @@ void Database::create(const std::string& fileName) {
   notifyDataChanged("");
 }
 
+void recoverUnfinishedCommit(const std::string& fileName) {
+  const std::string journal = fileName + "-journal";
+  if (!util::fileExists(journal) || util::fileSize(journal) <= 0) return;
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(fileName.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+    sqlite3_busy_timeout(db, 2000);
+    // The first read takes a shared lock, and with it SQLite plays a hot
+    // journal back and deletes it; a file whose header promises too many
+    // pages is read as long as it is (writable_schema), so the read gets there.
+    sqlite3_exec(db, "PRAGMA writable_schema = ON; SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr);
+  }
+  sqlite3_close(db);
+}
+
 void Database::open(const std::string& fileName, Mode mode) {
   close();
-  checkHeader(fileName);
+  checkHeader(fileName, false);
+  recoverUnfinishedCommit(fileName);
+  checkHeader(fileName, true);
   sqlite3* db = nullptr;
   const int flags = mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
   const int rc = sqlite3_open_v2(fileName.c_str(), &db, flags, nullptr);

@@ -129,6 +129,13 @@ class Database {
   bool warningsCut_ = false;
 };
 
+// Lets SQLite roll back a commit that a crash left unfinished (a journal beside
+// the file that no connection holds): opens the file read-write and reads, as
+// every open of the file would. Nothing happens when there is no journal; a
+// failure is left to the open that follows. REQUIRES: the caller holds the
+// blog file's lock (blog_lock.h), so the journal is no other program's.
+void recoverUnfinishedCommit(const std::string& fileName);
+
 // Runs a group of writes as one transaction: committed by commit(), rolled back
 // when the guard is destroyed without it (an exception on the way).
 class Transaction {

@@ -31,6 +31,7 @@ void reopenIfSound(BlogDb& blog, const std::string& fileName) {
   try {
     blog.OpenBlog(fileName);
   } catch (...) {
+    blog.CloseBlog();
   }
 }
 
@@ -54,6 +55,13 @@ void rotateBackups(const std::string& target, int keep) {
 }
 
 }  // namespace
+
+std::string oldCopyName(const std::string& path) {
+  for (int k = 0;; ++k) {
+    const std::string name = util::changeExtension(path, ".old" + (k == 0 ? std::string() : std::to_string(k)));
+    if (!util::fileExists(name) && !util::directoryExists(name)) return name;
+  }
+}
 
 ProgressHandlers compactionPopup(UserInterface& ui) { return popupHandlers(ui, "Compacting Blog File "); }
 ProgressHandlers repairPopup(UserInterface& ui) { return popupHandlers(ui, "Repairing Blog File "); }
@@ -101,12 +109,14 @@ bool BackupBlog(BlogDb& blog) {
   if (!util::equalsNoCase(location0, settings.location) || keep0 != settings.backupsToKeep) blog.SaveOptions();
 
   // The count in effect before the dialog rotates; a changed count applies from
-  // the next backup on. Counts outside 1 to 25 act as the nearest end.
-  rotateBackups(target, std::clamp(keep0, 1, kMaxBackups));
-
-  blog.CloseBlog();
+  // the next backup on. Counts outside 1 to 25 act as the nearest end. The new
+  // copy is complete on disk (as name.~1.tmp) before the older ones move, so a
+  // copy that fails or a program killed on the way never costs an older backup.
+  const int keep = std::clamp(keep0, 1, kMaxBackups);
+  blog.disconnect();
   try {
-    writeCompactedCopy(blogFile, backupFileName(target, 1), compactionPopup(ui));
+    writeCompactedCopy(blogFile, backupFileName(target, 1), compactionPopup(ui),
+                       [&] { rotateBackups(target, keep); });
   } catch (...) {
     reopenIfSound(blog, blogFile);
     throw;
@@ -120,9 +130,11 @@ bool CompactBlog(BlogDb& blog) {
   BlogDb::RunScope run(blog, "Compact Blog");
   if (!blog.isOpen()) throw StoreError("No blog is open to compact");
   const std::string name = blog.fileName();
-  blog.CloseBlog();
+  // The blog stays locked through the replacement and is opened again under
+  // the same lock: no other program can slip in between.
+  blog.disconnect();
   try {
-    compactInPlace(name, compactionPopup(blog.ui()));
+    compactInPlace(name, compactionPopup(blog.ui()), &blog.fileLock());
   } catch (...) {
     reopenIfSound(blog, name);
     throw;
@@ -140,6 +152,11 @@ RepairResult RepairBlog(BlogDb& blog, const std::string& path) {
     return RepairResult{};
   }
   blog.CloseBlog();
+  // The file is repaired and replaced under its lock: refused while another
+  // program has it open, and no program opens it before the repaired file is
+  // in place.
+  BlogFileLock lock;
+  lock.acquire(path);
   const std::string work = util::changeExtension(path, ".new");
   RepairResult result = repairBlogFile(path, work, repairPopup(ui));
   if (!result.ok) {
@@ -148,21 +165,25 @@ RepairResult RepairBlog(BlogDb& blog, const std::string& path) {
     ui.showMessage("Some problems could not be repaired. See repair log:" + result.log);
     return result;
   }
-  // Keep the damaged file as .old without ever leaving path missing: a second
-  // name for it (or a copy), then the repaired file renamed over path.
-  const std::string old = util::changeExtension(path, ".old");
-  if (util::fileExists(old)) {
-    const Status st = util::removeFile(old);
-    if (!st.ok()) throw StoreError(st.message());
-  }
+  // Keep the damaged file without ever leaving path missing: a second name for
+  // it (or a copy), then the repaired file renamed over path. An earlier
+  // repair's copy may hold rows this one could not read: it stays.
+  const std::string old = oldCopyName(path);
   if (::link(path.c_str(), old.c_str()) != 0) {
     const Status st = util::copyFileAtomic(path, old);
     if (!st.ok()) throw StoreError(st.message());
   }
-  const Status moved = util::renameFile(work, path);
+  // A journal left beside the damaged file belongs to it, never to the new one.
+  const std::string journal = path + "-journal";
+  if (util::fileExists(journal)) (void)util::renameFile(journal, old + "-journal");
+  const Status moved = lock.renameOver(work, path);
   if (!moved.ok()) throw StoreError(moved.message());
   syncFolderToDisk(util::folderOf(path));
-  ui.showMessage("All data repaired successfully.");
+  if (result.replaced.empty())
+    ui.showMessage("All data repaired successfully.");
+  else
+    ui.showMessage("All data repaired successfully. Some values could not be read and were replaced; see repair log:" +
+                   result.log);
   return result;
 }
 

@@ -39,12 +39,17 @@ bool BackupBlog(BlogDb& blog);
 bool CompactBlog(BlogDb& blog);
 
 // Repairs the blog file at path; afterwards no blog is open. A path whose
-// extension is not ".zdb" (any case) is refused with a message. On success the
-// damaged file is kept beside it with the extension ".old" (a previous .old
-// file is replaced) and the repaired file takes its place; on failure the file
-// stays as it was, the rows that could be read are left in path.new, and the
-// log is shown. Returns the repair's result (ok false and an empty log when the
-// file was refused).
+// extension is not ".zdb" (any case) is refused with a message; a file another
+// Tessary program has open raises StoreError (blog_lock.h). On success the
+// damaged file is kept beside it as oldCopyName(path) (earlier copies stay) and
+// the repaired file takes its place; on failure the file stays as it was, the
+// rows that could be read are left in path.new, and the log is shown. Returns
+// the repair's result (ok false and an empty log when the file was refused).
 RepairResult RepairBlog(BlogDb& blog, const std::string& path);
+
+// Where a repair keeps the damaged file: the first free name of name.old,
+// name.old1, name.old2, ... (the highest number is the latest), so that a later
+// repair never deletes what an earlier one kept.
+std::string oldCopyName(const std::string& path);
 
 }  // namespace tessary::store

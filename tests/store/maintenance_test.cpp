@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <map>
@@ -11,6 +13,7 @@
 #include "store/compaction.h"
 #include "store/entries.h"
 #include "store/open_blog_fixture.h"
+#include "util/fault_injection.h"
 #include "util/files.h"
 
 namespace tessary::store {
@@ -156,6 +159,78 @@ TEST_F(MaintenanceTest, AFailedBackupCopyReopensTheBlog) {
   EXPECT_FALSE(util::fileExists(dir_.file("blog.~1")));
 }
 
+// Three backups holding 5, 4 and 3 entries (blog.~1 the newest), and the blog
+// with one entry more.
+class BackupRotationTest : public MaintenanceTest {
+ protected:
+  void SetUp() override {
+    MaintenanceTest::SetUp();
+    folder_ = dir_.file("bk");
+    for (int i = 0; i < 3; ++i) {
+      ASSERT_TRUE(backup(folder_, 3));
+      addEntries(1);
+    }
+    ASSERT_EQ(countsByBackup(), (std::map<std::string, int>{{"blog.~1", 5}, {"blog.~2", 4}, {"blog.~3", 3}}));
+  }
+  std::map<std::string, int> countsByBackup() {
+    std::map<std::string, int> out;
+    for (const auto& f : backupsIn(folder_))
+      if (f.size() == 7) out[f] = entriesIn(folder_ + "/" + f);
+    return out;
+  }
+  static bool holds(const std::map<std::string, int>& backups, int entries) {
+    for (const auto& [name, n] : backups)
+      if (n == entries) return true;
+    return false;
+  }
+  std::string folder_;
+};
+
+TEST_F(BackupRotationTest, ABackupWhoseCopyFailsLeavesEveryOlderBackupWhereItWas) {
+  ASSERT_TRUE(util::createDirectories(folder_ + "/blog.~1.tmp/inside").ok());
+  EXPECT_THROW(backup(folder_, 3), StoreError);
+  EXPECT_EQ(countsByBackup(), (std::map<std::string, int>{{"blog.~1", 5}, {"blog.~2", 4}, {"blog.~3", 3}}));
+  EXPECT_TRUE(blog_->isOpen());
+}
+
+// Kill trials: a backup stopped at each of its renames and deletions never
+// loses one of the backups that the finished rotation keeps.
+TEST_F(BackupRotationTest, ABackupKilledAtAnyStepKeepsTheOlderBackups) {
+  blog_->CloseBlog();
+  const std::string saved = dir_.file("saved");
+  ASSERT_TRUE(util::createDirectories(saved).ok());
+  for (const auto& f : backupsIn(folder_)) ASSERT_TRUE(util::copyFileAtomic(folder_ + "/" + f, saved + "/" + f).ok());
+  int trials = 0;
+  for (const util::FaultKind kind : {util::FaultKind::FileRename, util::FaultKind::Delete}) {
+    for (int at = 1; at < 100; ++at) {
+      for (const auto& f : util::listFiles(folder_)) ASSERT_TRUE(util::removeFile(folder_ + "/" + f).ok());
+      for (const auto& f : util::listFiles(saved)) ASSERT_TRUE(util::copyFileAtomic(saved + "/" + f, folder_ + "/" + f).ok());
+      const pid_t pid = ::fork();
+      if (pid == 0) {
+        util::armFault({kind, at, util::FaultAction::Exit, 9});
+        testing::RecordingUI ui;
+        ui.onBackupDialog = [](BackupSettings&) { return true; };
+        BlogDb b(dir_.path(), ui);
+        b.OpenBlog(blogFile_);
+        ::_exit(BackupBlog(b) ? 0 : 1);
+      }
+      int status = 0;
+      ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+      ASSERT_TRUE(WIFEXITED(status));
+      const std::map<std::string, int> after = countsByBackup();
+      EXPECT_TRUE(holds(after, 5) && holds(after, 4)) << "killed at " << at;
+      EXPECT_EQ(entriesIn(blogFile_), 6);
+      if (WEXITSTATUS(status) == 0) {
+        EXPECT_EQ(after, (std::map<std::string, int>{{"blog.~1", 6}, {"blog.~2", 5}, {"blog.~3", 4}}));
+        break;
+      }
+      ASSERT_EQ(WEXITSTATUS(status), 9);
+      ++trials;
+    }
+  }
+  RecordProperty("kill_trials", trials);
+}
+
 TEST_F(MaintenanceTest, CompactionShrinksTheFileAndReopensIt) {
   addEntries(300, 3000);
   {
@@ -201,7 +276,9 @@ TEST_F(MaintenanceTest, RepairRefusesOtherExtensionsAndAcceptsAnyCase) {
   EXPECT_TRUE(r.ok) << r.log;
   EXPECT_FALSE(blog_->isOpen());
   EXPECT_EQ(ui_.messages.back(), "All data repaired successfully.");
-  EXPECT_EQ(testing::readFile(dir_.file("Blog.old")), original);
+  // An earlier repair's copy stays; this one's goes to the next free number.
+  EXPECT_EQ(testing::readFile(dir_.file("Blog.old")), "an older damaged file");
+  EXPECT_EQ(testing::readFile(dir_.file("Blog.old1")), original);
   EXPECT_FALSE(util::fileExists(dir_.file("Blog.new")));
   EXPECT_NE(r.log.find("tblBlog: 3 rows copied, 0 rows lost"), std::string::npos) << r.log;
   EXPECT_NE(r.log.find("tblOptions: 73 rows copied, 0 rows lost"), std::string::npos) << r.log;
