@@ -138,6 +138,27 @@ TEST_F(BlogLockTest, RepairHoldsTheFileItReplacesAndLeavesItFree) {
   EXPECT_EQ(other.answer(), 'y');
 }
 
+// What another program gets from SQLite itself (the sqlite3 shell, a process
+// of its own): 0 when a read and a write transaction both went through, 1 when
+// the read did and the write was busy, 2 when the read failed.
+int sqliteAccessFromAnotherProgram(const std::string& file) {
+  if (testing::runCommand("sqlite3 -bail '" + file + "' 'SELECT count(*) FROM tblBlog;' >/dev/null 2>&1") != 0) return 2;
+  if (testing::runCommand("sqlite3 -bail '" + file + "' 'BEGIN IMMEDIATE; ROLLBACK;' >/dev/null 2>&1") != 0) return 1;
+  return 0;
+}
+
+TEST_F(BlogLockTest, SQLitesOwnLocksWorkAsBeforeWhileTheBlogIsLocked) {
+  EXPECT_EQ(sqliteAccessFromAnotherProgram(blogFile_), 0);
+  {
+    Transaction tx(blog_->database());
+    blog_->tblBlog().insertRecord({FieldValue(), clock_, "pending"});
+    EXPECT_EQ(sqliteAccessFromAnotherProgram(blogFile_), 1);  // our write lock holds
+    tx.commit();
+  }
+  EXPECT_EQ(sqliteAccessFromAnotherProgram(blogFile_), 0);
+  EXPECT_EQ(blog_->tblBlog().recordCount(), 4);
+}
+
 TEST(BlogFileLock, AMissingFileIsLeftToTheOpenThatFollows) {
   testing::TempDir dir;
   BlogFileLock lock;
