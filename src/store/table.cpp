@@ -609,7 +609,10 @@ std::string Table::decoded(int index, const Cell& c) {
   if (!st.ok())
     throw StoreError("Damaged value in column " + columns_[i].name + " of " + rowText() + inFile() + ": " +
                      st.message());
-  decodedCache_[i] = out;
+  // Texts are read again and again (the generator fills a page from them); a
+  // picture or file is read once, and a second copy of it would double the
+  // memory a large one takes.
+  if (memo) decodedCache_[i] = out;
   return out;
 }
 
