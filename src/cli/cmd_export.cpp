@@ -21,7 +21,17 @@ class ExportStatus : public store::UserInterface {
   void showError(const std::string& text) override { ui_.showError(text); }
   store::Answer confirm(const std::string& text, store::Buttons b) override { return ui_.confirm(text, b); }
   store::Answer warn(const std::string& text, store::Buttons b) override { return ui_.warn(text, b); }
-  void statusShow(const std::string& text) override { ui_.statusShow(text); }
+  // The console has no window title: the popup opens with its caption as the
+  // first line when it was shown without a message.
+  void statusShow(const std::string& text) override {
+    opened_ = !text.empty();
+    if (opened_) ui_.statusShow(text);
+  }
+  void statusSetCaption(const std::string& caption) override {
+    if (opened_) return;
+    opened_ = true;
+    ui_.statusShow(caption);
+  }
   void statusSetMessage(const std::string& text) override {
     if (util::startsWith(text, "Exporting Record  ") && ++records_ % 1000 != 0) return;
     ui_.statusSetMessage(text);
@@ -31,6 +41,7 @@ class ExportStatus : public store::UserInterface {
  private:
   ConsoleUserInterface& ui_;
   long records_ = 0;
+  bool opened_ = false;
 };
 
 int cmdExport(Context& c) {

@@ -5,6 +5,7 @@
 #include "cli/dialog_ui.h"
 #include "store/blog_db.h"
 #include "store/media.h"
+#include "store/picture_check.h"
 #include "util/files.h"
 
 namespace tessary::cli {
@@ -18,7 +19,12 @@ int cmdAddPicture(Context& c) {
   c.args.finish();
   OpenedBlog o(c, file);
   if (!store::AddBlogPicture(o.blog, path)) return kFailure;
-  std::cout << o.blog.tblPictures().asString("BlogPictureName") << "\n";
+  const std::string name = o.blog.tblPictures().asString("BlogPictureName");
+  std::cout << name << "\n";
+  // What the file really holds, whatever its name says (standard output stays the name).
+  std::cerr << name << " holds "
+            << store::describePicture(o.blog.tblPictures().blobBytes("BlogPicture"), util::extensionOf(name))
+            << "\n";
   o.blog.CloseBlog();
   return kSuccess;
 }

@@ -123,7 +123,8 @@ void Dataset2Excel::exportTable(store::Table& table) {
         case FieldType::Blob:
           break;
         default: {
-          const std::string value = table.asString(name);
+          std::string value = table.asString(name);
+          if (CellText) value = CellText(table, name, std::move(value));
           if (!value.empty()) workbook_->setText(sheet, row, col, value, textFormat);
         }
       }

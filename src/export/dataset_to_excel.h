@@ -4,6 +4,7 @@
 // and configures it once; reset() starts a new workbook.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -28,6 +29,9 @@ class Dataset2Excel {
   bool SetColumnsWidth = true;
   int RowsPerSheet = 65535;
   std::string WorksheetName;
+  // The text written for a string or memo cell: called with the table on the
+  // cell's row, the column's name and the stored text. Unset: the stored text.
+  std::function<std::string(store::Table& table, const std::string& column, std::string text)> CellText;
   // Number formats for date-time cells, in the program's notation.
   std::string ShortDateFormat = "yyyy/mm/dd";
   std::string LongTimeFormat = "hh:nn:ss";

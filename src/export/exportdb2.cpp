@@ -33,6 +33,17 @@ class OpenExport {
 // The name under which an export holds the session's blog store.
 constexpr const char* kExportCommand = "Export Blog";
 
+// Spreadsheets get passed around: the FTP password (option 505) goes into the
+// options sheet masked. An empty one stays empty, so the sheet still tells
+// whether a password is set.
+constexpr int32_t kFtpPasswordOption = 505;
+constexpr const char* kMaskedPassword = "********";
+
+std::string maskFtpPassword(store::Table& options, const std::string& column, std::string text) {
+  if (text.empty() || (column != "OptionValue" && column != "OptionMemo")) return text;
+  return options.asInteger("OptionKey") == kFtpPasswordOption ? std::string(kMaskedPassword) : text;
+}
+
 std::string withTrailingSeparator(const std::string& folder) {
   return !folder.empty() && folder.back() == '/' ? folder : folder + "/";
 }
@@ -98,7 +109,8 @@ std::optional<std::string> BlogExporter::writeXml(const std::string& blogFile, c
   OpenExport guard(db_, ui_);
   // One read transaction for the whole walk instead of one per row.
   store::Transaction reading(db_.database());
-  ui_.statusShow("Exporting Blog as XML");
+  ui_.statusShow("");
+  ui_.statusSetCaption("Exporting Blog as XML");
   const std::string text = buildXmlDocument(db_.tblBlog(), db_.tblCategory(), [this](int written) {
     ui_.statusSetMessage("Exporting Record  " + std::to_string(written));
   });
@@ -118,7 +130,8 @@ std::optional<std::string> BlogExporter::writeXls(const std::string& blogFile, c
   openBlog(blogFile);
   OpenExport guard(db_, ui_);
   store::Transaction reading(db_.database());
-  ui_.statusShow("Exporting Blog as XLS");
+  ui_.statusShow("");
+  ui_.statusSetCaption("Exporting Blog as XLS");
   exporter_.reset();
   ui_.statusSetMessage("Exporting Blog Entries");
   exporter_.WorksheetName = "Blog Entries";
@@ -128,7 +141,14 @@ std::optional<std::string> BlogExporter::writeXls(const std::string& blogFile, c
   exporter_.exportTable(db_.tblCategory());
   ui_.statusSetMessage("Exporting Blog Options");
   exporter_.WorksheetName = "Blog Options";
-  exporter_.exportTable(db_.tblOptions());
+  exporter_.CellText = maskFtpPassword;
+  try {
+    exporter_.exportTable(db_.tblOptions());
+  } catch (...) {
+    exporter_.CellText = nullptr;
+    throw;
+  }
+  exporter_.CellText = nullptr;
   reading.commit();
   ui_.statusSetMessage("Writing " + fileName);
   const Status saved = exporter_.save(fileName);

@@ -4,13 +4,42 @@
 
 namespace tessary::generator {
 
-std::string AutoFormat(std::string_view text, int32_t htmlFormatting) {
-  if (htmlFormatting != 1) return std::string(text);
-  return util::replaceAll(util::replaceAll(text, "\r\n\r\n", "<P>"), "\r\n", "<BR>");
+namespace {
+
+constexpr size_t kTeaserCut = 256;
+
+// The length of the line break at text[i] (CR LF, LF or CR), 0 when there is none.
+size_t lineBreakAt(std::string_view text, size_t i) {
+  if (i >= text.size()) return 0;
+  if (text[i] == '\r') return i + 1 < text.size() && text[i + 1] == '\n' ? 2 : 1;
+  return text[i] == '\n' ? 1 : 0;
 }
 
-namespace {
-constexpr size_t kTeaserCut = 256;
+}  // namespace
+
+std::string AutoFormat(std::string_view text, int32_t htmlFormatting) {
+  if (htmlFormatting != 1) return std::string(text);
+  // Two line breaks make a paragraph, a remaining one a line break, left to
+  // right: three in a row give "<P><BR>".
+  std::string out;
+  out.reserve(text.size() + text.size() / 8);
+  size_t i = 0;
+  while (i < text.size()) {
+    const size_t first = lineBreakAt(text, i);
+    if (first == 0) {
+      out += text[i++];
+      continue;
+    }
+    const size_t second = lineBreakAt(text, i + first);
+    if (second != 0) {
+      out += "<P>";
+      i += first + second;
+    } else {
+      out += "<BR>";
+      i += first;
+    }
+  }
+  return out;
 }
 
 std::string CutTeaser(std::string_view text) {
@@ -31,7 +60,8 @@ std::string CutTeaser(std::string_view text) {
     if (inTag) continue;
     out += c;
     // A character is counted at its first byte; continuation bytes follow it.
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++copied;
+    // A CR LF pair is one line break, counted once (at its CR), like a lone LF.
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80 && !(c == '\n' && i > 0 && text[i - 1] == '\r')) ++copied;
   }
   // A result that reached the cut length is marked as continued; a shorter one
   // is the whole text and stays as it is. (The cut only happens at a blank, so

@@ -15,12 +15,15 @@
 
 namespace tessary::generator {
 
-// With option 201 `HTML Formatting` 1: every CR LF CR LF becomes "<P>", then
-// every remaining CR LF "<BR>"; otherwise the text unchanged.
+// With option 201 `HTML Formatting` 1: every two line breaks in a row become
+// "<P>", every remaining one "<BR>"; a line break is CR LF, LF or CR alike
+// (texts from files and text widgets often use LF alone). Otherwise the text
+// unchanged.
 std::string AutoFormat(std::string_view text, int32_t htmlFormatting);
 
 // The plain-text start of a text: tags dropped, cut at the first blank after
-// 256 characters, "..." appended to a long result.
+// 256 characters (a CR LF line break counts as one), "..." appended to a long
+// result.
 std::string CutTeaser(std::string_view text);
 
 // The two date texts of an entry for option 106 `Entry Date Format`.

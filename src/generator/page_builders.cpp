@@ -505,9 +505,10 @@ void SitePages::nameCheck(const store::BlogRec& row, PageVars& page, bool indexP
   }
 }
 
-void SitePages::buildArticlePage(const store::BlogRec& row, const PeriodKeys& keys, const EntryVars& listed) {
+void SitePages::buildArticlePage(const store::BlogRec& row, const PeriodKeys& keys, EntryVars& entry) {
   const auto& o = ctx_.options;
-  EntryVars entry = listed;
+  // The current entry record changes here for good: what the run builds next
+  // from it (the end of the last archive page) shows the full text, not the teaser.
   entry.EntryText = AutoFormat(row.BlogText, o.HTMLFormatting);
   entry.EntryUrlRelated = coolLink(row.BlogCoolURL, o.CoolLinkCaption);
 

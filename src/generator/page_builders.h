@@ -99,7 +99,9 @@ class SitePages {
   void finishArchive(const EntryVars& entry);
 
   // ---- Pages of single entries (the archive pass, by type) -------------------
-  void buildArticlePage(const store::BlogRec& row, const PeriodKeys& keys, const EntryVars& entry);
+  // The article page turns the current entry record (the teaser form until
+  // here) into the article's own: full text and related link.
+  void buildArticlePage(const store::BlogRec& row, const PeriodKeys& keys, EntryVars& entry);
   void buildStaticPage(const store::BlogRec& row, const EntryVars& entry);  // static and hidden
   void buildRedirectPage(const store::BlogRec& row);
   void buildFreeFormatPage(const store::BlogRec& row);

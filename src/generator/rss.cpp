@@ -29,8 +29,9 @@ std::string line(std::string_view tag, std::string_view escapedValue) {
   return s;
 }
 
+// A web address feed readers can follow: http:// or https://.
 bool isHttpAddress(std::string_view s) {
-  return s.size() >= 2 && util::startsWithNoCase(s, "http://");
+  return s.size() >= 2 && (util::startsWithNoCase(s, "http://") || util::startsWithNoCase(s, "https://"));
 }
 
 std::string resolveFeedEscapes(std::string doc, int number) {

@@ -56,7 +56,7 @@ FeedSettings computeFeedSettings(store::BlogOptionsRec& options, const std::stri
                                  util::DateTime now, int utcOffsetMinutes);
 
 // Writes the two red line pairs when option 102 or the channel link is not an
-// "http://" address. The feeds are built in any case.
+// "http://" or "https://" address. The feeds are built in any case.
 void warnAboutFeedAddresses(const store::BlogOptionsRec& options, const FeedSettings& settings,
                             ProgressLog& log);
 

@@ -5,7 +5,6 @@
 #include "util/crc32.h"
 #include "util/date_time.h"
 #include "util/files.h"
-#include "util/image_size.h"
 #include "util/text.h"
 
 namespace tessary::store {
@@ -43,13 +42,14 @@ void tellNotStored(BlogDb& blog, const MediaKind& k, const std::string& path, co
                       ". Nothing was changed in the blog.");
 }
 
+// The extension decides whether a size is read (".jpg", ".gif", ".png"; ".jpeg"
+// and every other extension keep -1 and -1); the content decides how, so that a
+// PNG named ".jpg" gets its real size rather than none.
 void fillPictureSize(Table& t, const std::string& path, const std::string& bytes) {
   const std::string ext = util::lowerAscii(util::extensionOf(path));
+  if (ext != ".jpg" && ext != ".gif" && ext != ".png") return;
   uint16_t w = 0, h = 0;
-  if (ext == ".jpg") util::JpegSizeOfBytes(bytes, w, h);
-  else if (ext == ".gif") util::GifSizeOfBytes(bytes, w, h);
-  else if (ext == ".png") util::PngSizeOfBytes(bytes, w, h);
-  else return;  // ".jpeg" and every other extension keep -1 and -1
+  readPictureSize(bytes, w, h);
   t.setInteger("BlogPictureHeight", h);
   t.setInteger("BlogPictureWidth", w);
 }
@@ -83,10 +83,8 @@ bool addMedia(BlogDb& blog, const MediaKind& k, const std::string& path) {
                       : read.message());
     return false;
   }
-  if (bytes.empty()) {
-    tellNotStored(blog, k, path, "the file is empty");
-    return false;
-  }
+  // An empty extra file is stored like any other; an empty picture is none
+  // (the picture check says so).
   if (k.picture) {
     const Status ok = checkPictureBytes(bytes, util::extensionOf(path));
     if (!ok.ok()) {

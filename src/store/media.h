@@ -25,9 +25,11 @@ inline constexpr size_t kMaxStoredNameChars = 120;
 // Stores the picture file at path under its file name. Returns true when it was
 // stored (and is the current row of tblPictures); false after Cancel or after a
 // message that says why nothing was stored (not a picture, cut short, empty,
-// unreadable, too large, a name that cannot be published).
+// unreadable, too large, a name that cannot be published). A whole picture is
+// stored whatever its extension says; its size is read by its content.
 bool AddBlogPicture(BlogDb& blog, const std::string& path);
-// The same for an extra file (any content, no picture check, no size read).
+// The same for an extra file (any content, an empty file too; no picture
+// check, no size read).
 bool AddBlogFile(BlogDb& blog, const std::string& path);
 
 // Remove the current row after the question; false on an empty table or Cancel.

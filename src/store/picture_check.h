@@ -9,6 +9,7 @@
 // signature only.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -21,13 +22,25 @@ enum class PictureFormat { Unknown, Jpeg, Png, Gif, Bmp, WebP, Ico, Tiff, Svg };
 // The format the bytes start with (Unknown when none).
 PictureFormat sniffPictureFormat(std::string_view bytes);
 
-// OK when the bytes are a complete picture; the message says what is wrong
-// ("is not a picture", "is cut short", "is a PNG picture, not a JPEG one").
-// The extension (with its dot, any case) names the format expected: ".jpg",
-// ".jpeg", ".jpe" mean JPEG, ".png" PNG, ".gif" GIF; with any other extension
-// every recognised format is accepted.
+// OK when the bytes are a complete picture of any recognised format, whatever
+// the extension says (a whole PNG named ".jpg" is accepted); the message says
+// what is wrong ("is empty", "is not a picture", "is cut short", "is damaged").
 Status checkPictureBytes(std::string_view bytes, std::string_view extension);
 
 const char* pictureFormatName(PictureFormat format);
+
+// The format an extension (with its dot, any case) names: ".jpg", ".jpeg",
+// ".jpe", ".jfif" JPEG, ".png" PNG, ".gif" GIF; Unknown for any other.
+PictureFormat formatOfExtension(std::string_view extension);
+
+// Width and height read by the reader of the format the bytes hold (JPEG, PNG
+// or GIF; 0 and 0 when that reader finds no size). False, with 0 and 0, for
+// any other content.
+bool readPictureSize(std::string_view bytes, uint16_t& width, uint16_t& height);
+
+// What the bytes hold, for a person: "a PNG picture of 300 x 200 pixels", with
+// ", not a JPEG one as its name says" when the extension names another format,
+// "(its size is not read)" when no size is found, "no picture" for the rest.
+std::string describePicture(std::string_view bytes, std::string_view extension);
 
 }  // namespace tessary::store

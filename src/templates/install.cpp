@@ -35,7 +35,13 @@ void InstallTemplateFiles(const TemplatePackage& package, store::BlogDb& blog, P
       log.AppendLine("...Note: Template file " + record.name + " is overriden by Pictures or Files");
       continue;
     }
-    const std::string bytes = HexToString(record.hex);
+    std::string bytes;
+    if (decodeHex(record.hex, bytes) && bytes.empty()) {
+      // An empty file is valid, but its checksum 0 is the one that marks a
+      // file as not produced: it is neither written nor tracked.
+      log.AppendLine("...Template file " + record.name + " is empty and is not written");
+      continue;
+    }
     const std::string message = "Error extracting " + record.name + " from template package. Sorry.";
     sink.installTemplateFile(record.name, bytes, [&] { blog.ui().showError(message); });
   }

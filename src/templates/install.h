@@ -34,7 +34,8 @@ bool blogHasPictureOrFile(store::BlogDb& blog, const std::string& name);
 
 // Installs every file record of the package's lines in order, logging each
 // step; a failed write shows "Error extracting <name> from template package.
-// Sorry." through the blog's user interface and the run goes on.
+// Sorry." through the blog's user interface and the run goes on. An empty file
+// is logged and skipped (no output file of checksum 0 can be tracked as produced).
 void InstallTemplateFiles(const TemplatePackage& package, store::BlogDb& blog, ProgressLog& log,
                           TemplateFileSink& sink);
 

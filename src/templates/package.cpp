@@ -4,6 +4,7 @@
 
 #include "store/user_interface.h"
 #include "util/files.h"
+#include "util/text.h"
 
 namespace tessary::templates {
 
@@ -51,6 +52,25 @@ PackageCheck checkPackageLines(const std::vector<std::string>& lines) {
       return c;
     }
   }
+  // The texts of the ten records, piece by piece between the separators.
+  for (int n = 0; n < kMandatoryRecords; ++n) {
+    const std::string_view line = lines[static_cast<size_t>(n)];
+    if (line.size() <= kMaxSliceBytes) continue;
+    size_t start = 0;
+    for (int piece = 0;; ++piece) {
+      const size_t sep = line.find(kFieldSeparator, start);
+      const size_t end = sep == std::string_view::npos ? line.size() : sep;
+      if (end - start > kMaxSliceBytes) {
+        c.kind = PackageCheck::kTooLarge;
+        c.record = n + 1;
+        c.slice = piece;
+        c.size = end - start;
+        return c;
+      }
+      if (sep == std::string_view::npos) break;
+      start = sep + 1;
+    }
+  }
   return c;
 }
 
@@ -64,12 +84,32 @@ std::string damageMessage(const PackageCheck& check, const std::string& path, Ch
   const std::string ending =
       wording == CheckWording::kEditor ? " and can not be edited. Sorry" : " and can not be used. Sorry";
   if (check.kind == PackageCheck::kTooFewLines) return "Error. Template Package " + shown + " is damaged" + ending;
+  if (check.kind == PackageCheck::kTooLarge) {
+    // Records 2 to 7 are templates of slices; the others hold one text after the key.
+    const bool isTemplate = check.record >= 2 && check.record <= 1 + kTemplateCount;
+    const std::string what =
+        isTemplate ? "slice " + std::to_string(check.slice) + " holds " : std::string("its text holds ");
+    return "Error. Template Package " + shown + " is too large at record " + std::to_string(check.record) + " (" +
+           what + std::to_string(check.size) + " bytes; a " + (isTemplate ? "slice" : "text") + " holds at most " +
+           std::to_string(kMaxSliceBytes >> 20) + " MB)" + ending;
+  }
   return "Error. Template Package " + shown + " is damaged at record " + std::to_string(check.record) + ending;
+}
+
+std::string tooLargePackageMessage(const std::string& path, uint64_t size, CheckWording wording) {
+  const std::string shown = wording == CheckWording::kOpen ? "[" + path + "]" : path;
+  const std::string ending =
+      wording == CheckWording::kEditor ? " and can not be edited. Sorry" : " and can not be used. Sorry";
+  return "Error. Template Package " + shown + " is too large (" + std::to_string(size) +
+         " bytes; a package holds at most " + std::to_string(kMaxPackageBytes >> 20) + " MB)" + ending;
 }
 
 Status readPackageFile(const std::string& path, std::vector<std::string>& lines, CheckWording wording) {
   lines.clear();
   if (!util::fileExists(path)) return Status::Error(missingPackageMessage(path));
+  const int64_t size = util::fileSize(path);
+  if (size > 0 && static_cast<uint64_t>(size) > kMaxPackageBytes)
+    return Status::Error(tooLargePackageMessage(path, static_cast<uint64_t>(size), wording));
   std::string bytes;
   if (Status s = util::readFile(path, bytes, kMaxPackageBytes); !s.ok())
     return Status::Error("Error. Template Package [" + path + "] can not be read (" + s.message() + "). Sorry");
@@ -255,7 +295,10 @@ SliceList TemplatePackage::ReadTemplateSlices(int k) const {
   auto line = [this](size_t index) -> const std::string& { return index < lines_.size() ? lines_[index] : kNone; };
   const size_t index = k >= 1 && k <= kTemplateCount ? static_cast<size_t>(k) : 1;
   const std::string& raw = line(index);
-  return decodeTemplateRecord(raw.size() < kMinTemplateRecordLength ? line(1) : raw);
+  // The threshold counts characters; only a record of fewer bytes can be short.
+  const bool tooShort = raw.size() < kMinTemplateRecordLength ||
+                        (raw.size() < 4 * kMinTemplateRecordLength && util::charCount(raw) < kMinTemplateRecordLength);
+  return decodeTemplateRecord(tooShort ? line(1) : raw);
 }
 
 void TemplatePackage::SplitTemplatePackage() {

@@ -40,8 +40,13 @@ inline constexpr size_t kMinTemplateRecordLength = 50;
 // The number of templates and of the mandatory leading records.
 inline constexpr int kTemplateCount = 6;
 inline constexpr int kMandatoryRecords = 10;
-// Larger package files are refused: input from outside stays bounded.
-inline constexpr uint64_t kMaxPackageBytes = 256ull * 1024 * 1024;
+// Input from outside stays bounded. A package is read whole and every page
+// copies its slices several times over, so a package file holds at most 64 MB
+// (room for a good many pictures) and each text of its first ten records (the
+// description, a slice, a reserved record) at most 4 MB, far more than any page
+// needs. What is larger is refused with the package's usual messages.
+inline constexpr uint64_t kMaxPackageBytes = 64ull * 1024 * 1024;
+inline constexpr uint64_t kMaxSliceBytes = 4ull * 1024 * 1024;
 
 // Entry 0 is the record's key, entries 1 to 9 the slices; at least ten entries.
 using SliceList = std::vector<std::string>;
@@ -68,12 +73,15 @@ std::string joinPackageLines(const std::vector<std::string>& lines);
 
 // The outcome of the structural check of package lines.
 struct PackageCheck {
-  enum Kind { kGood, kTooFewLines, kWrongKey } kind = kGood;
-  int record = 0;  // 1-based line number of the first wrong key (kWrongKey only)
+  enum Kind { kGood, kTooFewLines, kWrongKey, kTooLarge } kind = kGood;
+  int record = 0;     // 1-based line number of the first wrong key or too large text
+  int slice = 0;      // kTooLarge: the piece of that record (0 the key, 1.. the slices)
+  uint64_t size = 0;  // kTooLarge: its size in bytes
   bool ok() const { return kind == kGood; }
 };
 
-// At least ten lines, line N beginning with the digit N-1. Nothing else is checked.
+// At least ten lines, line N beginning with the digit N-1, and no text of those
+// ten records larger than kMaxSliceBytes. Nothing else is checked.
 PackageCheck checkPackageLines(const std::vector<std::string>& lines);
 
 // Who checks: the three places use their own wording of the same failures.
@@ -87,9 +95,12 @@ enum class CheckWording {
 std::string damageMessage(const PackageCheck& check, const std::string& path, CheckWording wording);
 // "Error. I can not find the [path] Template Package. Sorry"
 std::string missingPackageMessage(const std::string& path);
+// A package file larger than kMaxPackageBytes, in the wording asked for.
+std::string tooLargePackageMessage(const std::string& path, uint64_t size, CheckWording wording);
 
 // Reads a package file into lines and checks it. Returns the failure message in
-// the wording asked for (missing, unreadable, damaged); lines holds whatever was read.
+// the wording asked for (missing, too large, unreadable, damaged); lines holds
+// whatever was read (nothing when the file is too large to be read).
 Status readPackageFile(const std::string& path, std::vector<std::string>& lines,
                        CheckWording wording = CheckWording::kOpen);
 

@@ -12,10 +12,12 @@ std::string sliceFileName(int k, int s) {
 
 std::string recordFileName(int n) { return "record" + std::to_string(n) + ".txt"; }
 
+// A text of the package (the description, a slice, a reserved record): no
+// larger than a package may hold in one text.
 Status readIfPresent(const std::string& path, std::string& out) {
   out.clear();
   if (!util::fileExists(path)) return Status::OK();
-  return util::readFile(path, out, kMaxPackageBytes);
+  return util::readFile(path, out, kMaxSliceBytes);
 }
 
 }  // namespace

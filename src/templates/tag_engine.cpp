@@ -62,6 +62,12 @@ void replaceTag(std::string& text, std::string_view tag, std::string_view value)
   text.swap(out);
 }
 
+// The meta values: templates put them inside attribute values (content="..."),
+// so they are escaped for that place.
+void replaceAttributeTag(std::string& text, std::string_view tag, std::string_view value) {
+  if (findFrom(text, tag, 0) != std::string::npos) replaceTag(text, tag, util::escapeAttributeValue(value));
+}
+
 // Replaces the tag by the links without their classes. Link lists can be long
 // (every article of the blog), so they are stripped only for a page that shows
 // the plain form.
@@ -189,8 +195,8 @@ std::string fillEntryTagsInText(std::string text, const templateEntryVars& e) {
   replaceTag(text, "[%entry.title%]", e.EntryTitle);
   replaceTag(text, "[%entry.url.related%]", e.EntryUrlRelated);
   replaceTag(text, "[%entry.id%]", e.EntryId);
-  replaceTag(text, "[%entry.metatag.keywords%]", e.EntryKeywords);
-  replaceTag(text, "[%entry.metatag.description%]", e.EntryDescription);
+  replaceAttributeTag(text, "[%entry.metatag.keywords%]", e.EntryKeywords);
+  replaceAttributeTag(text, "[%entry.metatag.description%]", e.EntryDescription);
   replaceTag(text, "[%entry.teaser%]", e.EntryTeaser);
   replaceTag(text, "[%entry.sidebar%]", e.EntrySidebar);
   replaceTag(text, "[%entry.custom.field.1%]", e.EntryCustomField1);
@@ -257,8 +263,8 @@ std::string FillPageTagsInOrder(std::string t, const templateGlobalVars& g, cons
   state("[%ISSTATICPAGE%]", kPageKindStatic);
   state("[%ISHIDDENPAGE%]", kPageKindHidden);
 
-  replaceTag(t, "[%thispage.metatag.keywords%]", p.PageKeywords);
-  replaceTag(t, "[%thispage.metatag.description%]", p.PageDescription);
+  replaceAttributeTag(t, "[%thispage.metatag.keywords%]", p.PageKeywords);
+  replaceAttributeTag(t, "[%thispage.metatag.description%]", p.PageDescription);
 
   replaceTag(t, "[%mainpage.title%]", g.MainTitle);
   replaceTag(t, "[%mainpage.title.css%]", span("maintitle", g.MainTitle));
@@ -310,11 +316,14 @@ std::string FillPageTagsInOrder(std::string t, const templateGlobalVars& g, cons
 
 // The same result, faster on long pages. No page tag contains a "%" between its
 // "[%" and its "%]", and none is longer than kLongestPageTag. So an occurrence of a
-// tag can never overlap a long run of text without "%" (it would have to contain
-// the whole run), whatever the earlier replacements did: such runs stay as they
-// are, and the replacements of FillPageTagsInOrder act on the pieces between them
-// independently. Entry texts, the bulk of a page, are such runs. The randomized
-// comparison test holds this path to FillPageTagsInOrder byte for byte.
+// tag can only overlap a long run of text without "%" at the run's ends: with
+// the "]" of its "%]" as the run's first character, or the "[" of its "[%" as its
+// last (a value put in just before the run may end in "[%name%", one just after
+// it begin with "%name%]"). A run that neither begins with "]" nor ends with "["
+// stays as it is, whatever the earlier replacements did, and the replacements of
+// FillPageTagsInOrder act on the pieces between such runs independently. Entry
+// texts, the bulk of a page, are such runs. The randomized comparison test holds
+// this path to FillPageTagsInOrder byte for byte.
 std::string FillPageTags(std::string t, const templateGlobalVars& g, const templateEntryVars& e,
                          const templatePageVars& p) {
   constexpr size_t kLongestPageTag = 35;     // "[%linkto.index.recententries.href%]"
@@ -331,10 +340,12 @@ std::string FillPageTags(std::string t, const templateGlobalVars& g, const templ
   for (;;) {
     const void* hit = gapStart < n ? std::memchr(base + gapStart, '%', n - gapStart) : nullptr;
     const size_t pct = hit ? static_cast<size_t>(static_cast<const char*>(hit) - base) : n;
-    // The run [gapStart, pct) holds no "%". Keep one character at each end with
-    // the pieces, so that "%]" and "[%" around the run stay whole.
-    if (pct - gapStart >= kMinInertRun + 2) {
-      const size_t runStart = gapStart + 1, runEnd = pct - 1;
+    // The run [gapStart, pct) holds no "%". Its "]" at the start and "[" at the
+    // end stay with the pieces, where a tag may end or begin.
+    size_t runStart = gapStart, runEnd = pct;
+    while (runStart < runEnd && base[runStart] == ']') ++runStart;
+    while (runEnd > runStart && base[runEnd - 1] == '[') --runEnd;
+    if (runEnd - runStart >= kMinInertRun) {
       out += FillPageTagsInOrder(t.substr(pieceStart, runStart - pieceStart), g, e, p);
       out.append(base + runStart, runEnd - runStart);
       pieceStart = runEnd;

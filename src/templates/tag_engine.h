@@ -6,7 +6,9 @@
 //
 // Every replacement replaces all occurrences of a tag, exactly and with case, in
 // the text as the earlier replacements left it, so a value that contains tag
-// text is expanded by a later replacement. Values are inserted verbatim.
+// text is expanded by a later replacement. Values are inserted verbatim, except
+// the meta values (thispage.metatag.*, entry.metatag.*): templates put those
+// inside attribute values, so they pass through util::escapeAttributeValue.
 #pragma once
 
 #include <cstdint>

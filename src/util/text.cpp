@@ -123,6 +123,56 @@ std::string replaceAllNoCase(std::string_view s, std::string_view from, std::str
   return r;
 }
 
+namespace {
+
+bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+bool isHexDigit(char c) { return isAsciiDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+
+// True when s[at] is the "&" of a character reference: "&" name ";" with a name
+// of a letter and up to 31 letters or digits, "&#" and 1 to 8 digits ";", or
+// "&#x" and 1 to 8 hex digits ";". The look-ahead is bounded.
+bool startsCharacterReference(std::string_view s, size_t at) {
+  size_t i = at + 1;
+  size_t first = i, limit = 0;
+  bool (*allowed)(char) = nullptr;
+  if (i < s.size() && isAsciiLetter(s[i])) {
+    allowed = [](char c) { return isAsciiLetter(c) || isAsciiDigit(c); };
+    limit = 32;
+  } else if (i + 1 < s.size() && s[i] == '#' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
+    first = i += 2;
+    allowed = isHexDigit;
+    limit = 8;
+  } else if (i < s.size() && s[i] == '#') {
+    first = ++i;
+    allowed = isAsciiDigit;
+    limit = 8;
+  } else {
+    return false;
+  }
+  while (i < s.size() && i - first < limit && allowed(s[i])) ++i;
+  return i > first && i < s.size() && s[i] == ';';
+}
+
+}  // namespace
+
+std::string escapeAttributeValue(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size(); ++i) {
+    const char c = s[i];
+    if (c == '"')
+      out += "&quot;";
+    else if (c == '<')
+      out += "&lt;";
+    else if (c == '&' && !startsCharacterReference(s, i))
+      out += "&amp;";
+    else
+      out += c;
+  }
+  return out;
+}
+
 bool startsWith(std::string_view s, std::string_view p) { return s.substr(0, p.size()) == p; }
 bool endsWith(std::string_view s, std::string_view x) {
   return s.size() >= x.size() && s.substr(s.size() - x.size()) == x;

@@ -32,6 +32,12 @@ std::string replaceAll(std::string_view s, std::string_view from, std::string_vi
 // The same, with `from` matched without case.
 std::string replaceAllNoCase(std::string_view s, std::string_view from, std::string_view to);
 
+// A text for the inside of an HTML attribute value: every '"' becomes "&quot;",
+// every '<' "&lt;", and every '&' "&amp;" unless it already begins a character
+// reference ("&name;", "&#123;", "&#x1F;"), so that a value written as HTML is
+// not escaped twice.
+std::string escapeAttributeValue(std::string_view s);
+
 bool startsWith(std::string_view s, std::string_view prefix);
 bool endsWith(std::string_view s, std::string_view suffix);
 bool startsWithNoCase(std::string_view s, std::string_view prefix);

@@ -76,6 +76,19 @@ TEST_F(StoreCommandsTest, PicturesAndFiles) {
   EXPECT_EQ(out.rfind("pic.png\t" + std::to_string(png.size()) + "\t3\t2\t", 0), 0u) << out;
   EXPECT_EQ(run("add-picture " + blog + " " + dir.file("notes.txt"), &out, true), 1);
   EXPECT_NE(out.find("not a picture"), std::string::npos);
+  // A whole picture under another format's name is stored; the command says what it holds.
+  testing::writeFile(dir.file("shot.jpg"), png);
+  ASSERT_EQ(run("add-picture " + blog + " " + dir.file("shot.jpg"), &out), 0);
+  EXPECT_EQ(out, "shot.jpg\n") << "standard output is the stored name only";
+  ASSERT_EQ(run("--yes add-picture " + blog + " " + dir.file("shot.jpg"), &out, true), 0);
+  EXPECT_NE(out.find("shot.jpg holds a PNG picture of 3 x 2 pixels, not a JPEG one as its name says"),
+            std::string::npos)
+      << out;
+  testing::writeFile(dir.file("empty.txt"), "");
+  ASSERT_EQ(run("add-file " + blog + " " + dir.file("empty.txt"), &out), 0);
+  EXPECT_EQ(out, "empty.txt\n");
+  ASSERT_EQ(run("--yes remove-picture " + blog + " shot.jpg"), 0);
+  ASSERT_EQ(run("--yes remove-file " + blog + " empty.txt"), 0);
 
   ASSERT_EQ(run("add-file " + blog + " " + dir.file("notes.txt")), 0);
   ASSERT_EQ(run("save-file " + blog + " NOTES.TXT " + dir.file("out.txt")), 0);

@@ -40,6 +40,13 @@ inline EntryValues entry(std::string title, std::string text = "", util::DateTim
   return v;
 }
 
+// Records the status popup's window titles as well.
+class ExportRecordingUI : public RecordingUI {
+ public:
+  void statusSetCaption(const std::string& caption) override { captions.push_back(caption); }
+  std::vector<std::string> captions;
+};
+
 // A blog file in a temporary folder that holds no entry until a test adds some.
 class BlogFileTest : public ::testing::Test {
  protected:
@@ -50,7 +57,7 @@ class BlogFileTest : public ::testing::Test {
   int addCategory(const std::string& title, const std::string& name);
 
   TempDir dir_;
-  RecordingUI ui_;
+  ExportRecordingUI ui_;
   std::string blogFile_;
 };
 

@@ -43,9 +43,10 @@ TEST_F(XlsExportTest, ThreeWorksheetsWithHeadersTypedCellsFormatsAndWidths) {
   const auto file = run();
   ASSERT_TRUE(file);
   EXPECT_EQ(*file, dir_.file("sheet.xls"));
-  EXPECT_EQ(ui_.status, (std::vector<std::string>{"Exporting Blog as XLS", "Exporting Blog Entries",
-                                                  "Exporting Blog Categories", "Exporting Blog Options",
-                                                  "Writing " + *file, "Complete..."}));
+  // The popup's title names the export; its message follows the steps.
+  EXPECT_EQ(ui_.captions, (std::vector<std::string>{"Exporting Blog as XLS"}));
+  EXPECT_EQ(ui_.status, (std::vector<std::string>{"", "Exporting Blog Entries", "Exporting Blog Categories",
+                                                  "Exporting Blog Options", "Writing " + *file, "Complete..."}));
   const std::vector<XlsSheet> book = readXls(*file);
   ASSERT_EQ(book.size(), 3u);
   EXPECT_EQ(book[0].name, "Blog Entries");
@@ -100,6 +101,37 @@ TEST_F(XlsExportTest, ThreeWorksheetsWithHeadersTypedCellsFormatsAndWidths) {
   EXPECT_EQ(options.at(last, 0).value, "999.0");
   EXPECT_EQ(options.at(last, 1).value, "Internal File Version");
   EXPECT_EQ(options.at(last, 3).value, "85.0");
+}
+
+// Workbooks get shared: the FTP password is not written out in clear.
+TEST_F(XlsExportTest, FtpPasswordIsMaskedInTheOptionsSheet) {
+  {
+    store::BlogDb db(dir_.path(), ui_);
+    open(db);
+    db.options().FTPPassword = "s3cret!";
+    db.options().FTPUserid = "anna";
+    db.SaveOptions();
+    db.CloseBlog();
+  }
+  const auto file = run();
+  ASSERT_TRUE(file);
+  const std::vector<XlsSheet> book = readXls(*file);
+  ASSERT_EQ(book.size(), 3u);
+  const XlsSheet& options = book[2];
+  bool sawPassword = false, sawUser = false;
+  for (int r = 1; r < options.rows; ++r) {
+    for (int c = 0; c < options.columns; ++c) {
+      const std::string value = options.at(r, c).value;
+      EXPECT_EQ(value.find("s3cret"), std::string::npos) << "row " << r << " column " << c;
+      if (value == "anna") sawUser = true;
+    }
+    if (options.at(r, 0).value == "505.0") {
+      sawPassword = true;
+      EXPECT_EQ(options.at(r, 4).value, "********") << "OptionMemo holds the password";
+    }
+  }
+  EXPECT_TRUE(sawPassword);
+  EXPECT_TRUE(sawUser) << "other options are written as they are";
 }
 
 TEST_F(XlsExportTest, BlogWithoutEntriesHasOnlyTheHeaderRow) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "generator/entry_format.h"
+#include "util/text.h"
 
 namespace tessary::generator {
 namespace {
@@ -8,8 +9,28 @@ namespace {
 TEST(EntryFormatTest, AutoFormatTurnsLineBreakPairsIntoTags) {
   EXPECT_EQ(AutoFormat("a\r\n\r\nb\r\nc", 1), "a<P>b<BR>c");
   EXPECT_EQ(AutoFormat("a\r\n\r\n\r\nb", 1), "a<P><BR>b");
-  EXPECT_EQ(AutoFormat("a\nb\rc", 1), "a\nb\rc");  // lone CR or LF stays
   EXPECT_EQ(AutoFormat("a\r\n\r\nb", 0), "a\r\n\r\nb");
+}
+
+// Text from a file or a text widget often breaks lines with LF alone (or CR
+// alone): every kind of line break counts alike.
+TEST(EntryFormatTest, AutoFormatTreatsLfAndCrLikeCrLf) {
+  EXPECT_EQ(AutoFormat("a\n\nb\nc", 1), "a<P>b<BR>c");
+  EXPECT_EQ(AutoFormat("a\r\rb\rc", 1), "a<P>b<BR>c");
+  EXPECT_EQ(AutoFormat("a\n\n\nb", 1), "a<P><BR>b");
+  EXPECT_EQ(AutoFormat("a\r\n\nb\n\r\nc", 1), "a<P>b<P>c") << "mixed breaks";
+  EXPECT_EQ(AutoFormat("a\nb\rc", 0), "a\nb\rc");
+}
+
+TEST(EntryFormatTest, CutTeaserCountsEveryLineBreakAsOneCharacter) {
+  std::string lf;
+  for (int i = 0; i < 60; ++i) lf += "ab\n";
+  for (int i = 0; i < 40; ++i) lf += "word ";
+  const std::string crlf = util::replaceAll(lf, "\n", "\r\n");
+  const std::string cut = CutTeaser(lf);
+  EXPECT_EQ(util::charCount(cut), 256u + 3u + 3u) << "256 copied, the rest of a word, \"...\"";
+  EXPECT_EQ(CutTeaser(crlf), util::replaceAll(cut, "\n", "\r\n"));
+  EXPECT_EQ(CutTeaser(util::replaceAll(lf, "\n", "\r")), util::replaceAll(cut, "\n", "\r"));
 }
 
 TEST(EntryFormatTest, CutTeaserDropsTagsAndCutsLongTexts) {

@@ -124,10 +124,12 @@ class SitePagesTest : public ::testing::Test {
         const PeriodKeys keys = periodKeysOf(it->BlogDateTime);
         switch (it->BlogPageType) {
           case store::kBlogEntry: pages.archiveEntryRow(*it, keys, record(*it)); break;
-          case store::kArticlePage:
-            pages.archiveEntryRow(*it, keys, record(*it));
-            pages.buildArticlePage(*it, keys, record(*it));
+          case store::kArticlePage: {
+            EntryVars current = record(*it);
+            pages.archiveEntryRow(*it, keys, current);
+            pages.buildArticlePage(*it, keys, current);
             break;
+          }
           case store::kStaticPage:
           case store::kHiddenPage: pages.buildStaticPage(*it, record(*it)); break;
           case store::kRedirectPage: pages.buildRedirectPage(*it); break;

@@ -104,6 +104,21 @@ TEST(FeedSettingsTest, AddressWarnings) {
   EXPECT_EQ(log.lines.size(), 2u);
 }
 
+TEST(FeedSettingsTest, HttpsAddressesValidate) {
+  auto o = feedOptions();
+  RecordingLog log;
+  o.BlogUrl = "https://example.org/blog";
+  warnAboutFeedAddresses(o, computeFeedSettings(o, "", ".html", 1, 1, 0), log);
+  EXPECT_TRUE(log.lines.empty()) << "the channel link built from it is https:// as well";
+  o.BlogUrl = "HTTPS://example.org/";
+  o.RSSChannelLink = "https://example.org/blog/index.html";
+  warnAboutFeedAddresses(o, computeFeedSettings(o, "", ".html", 1, 1, 0), log);
+  EXPECT_TRUE(log.lines.empty());
+  o.BlogUrl = "httpsx://example.org/";
+  warnAboutFeedAddresses(o, computeFeedSettings(o, "", ".html", 1, 1, 0), log);
+  EXPECT_EQ(log.lines.size(), 2u);
+}
+
 FeedItem item(int n, int32_t type = 0) {
   FeedItem it;
   it.type = type;

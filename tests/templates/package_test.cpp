@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "support/test_support.h"
 #include "templates/package_folder.h"
 #include "util/files.h"
@@ -110,6 +112,25 @@ TEST(TemplateSlicesTest, RecordOf49CharactersFallsBackAndOf50IsKept) {
   // The Default Layout itself is used whatever its length.
   p.lines()[1] = "1" + S + "d" + S;
   EXPECT_EQ(p.ReadTemplateSlices(1)[1], "d");
+}
+
+TEST(TemplateSlicesTest, ThresholdCountsCharactersNotBytes) {
+  TemplatePackage p;
+  p.lines() = newPackageLines();
+  p.lines()[1] = "1" + S + "DEFAULT" + S + S + S + S + S + S + S + S + S;
+  // 11 + 20 two-byte letters: 31 characters in 51 bytes, so the Default Layout.
+  std::string accented = "4" + S;
+  for (int i = 0; i < 20; ++i) accented += "\xC3\xA9";
+  accented += std::string(9, kFieldSeparator);
+  ASSERT_EQ(accented.size(), 51u);
+  p.lines()[4] = accented;
+  EXPECT_EQ(p.ReadTemplateSlices(4)[1], "DEFAULT");
+  // 50 characters of which some take three bytes are kept.
+  std::string euros = "5" + S;
+  for (int i = 0; i < 39; ++i) euros += "\xE2\x82\xAC";
+  euros += std::string(9, kFieldSeparator);
+  p.lines()[5] = euros;
+  EXPECT_EQ(p.ReadTemplateSlices(5)[0], "5");
 }
 
 TEST(TemplateSlicesTest, FewSeparatorsLineBreaksAndExtraFields) {
@@ -253,6 +274,55 @@ TEST(PackageFolderTest, PackRefusesUnsafeManifestNames) {
   const Status s = packTemplateFolder(dir.path(), lines);
   EXPECT_FALSE(s.ok());
   EXPECT_NE(s.message().find("../secret"), std::string::npos);
+}
+
+// A package is read whole and its slices are copied into every page: both are
+// bounded, and what is too large is named in the usual message.
+TEST(PackageLimitsTest, OversizedSliceOrPackageIsRefusedNamingWhatIsTooLarge) {
+  TempDir dir;
+  RecordingUI ui;
+  TemplatePackage p;
+
+  std::vector<std::string> lines = newPackageLines();
+  SliceList slices(10);
+  slices[0] = "3";
+  slices[2] = std::string(kMaxSliceBytes + 1, 'x');
+  lines[3] = encodeTemplateRecord(slices);
+  const std::string bigSlice = dir.file("bigslice.tem");
+  testing::writeFile(bigSlice, joinPackageLines(lines));
+  EXPECT_FALSE(p.OpenTemplatePackage(bigSlice, ui));
+  ASSERT_EQ(ui.errors.size(), 1u);
+  EXPECT_EQ(ui.errors[0], "Error. Template Package [" + bigSlice + "] is too large at record 4 (slice 2 holds " +
+                              std::to_string(kMaxSliceBytes + 1) + " bytes; a slice holds at most 4 MB) and can "
+                              "not be used. Sorry");
+  std::vector<std::string> read;
+  const Status edit = readPackageFile(bigSlice, read, CheckWording::kEditor);
+  EXPECT_EQ(edit.message(), "Error. Template Package " + bigSlice + " is too large at record 4 (slice 2 holds " +
+                                std::to_string(kMaxSliceBytes + 1) + " bytes; a slice holds at most 4 MB) and can "
+                                "not be edited. Sorry");
+
+  // A slice of exactly the limit is fine; so is a large embedded file.
+  slices[2].pop_back();
+  lines[3] = encodeTemplateRecord(slices);
+  lines.push_back(encodeFileRecord("big.bin", std::string(2 * kMaxSliceBytes, 'F')));
+  testing::writeFile(dir.file("limit.tem"), joinPackageLines(lines));
+  EXPECT_TRUE(p.OpenTemplatePackage(dir.file("limit.tem"), ui));
+
+  // The description and the reserved records are texts too.
+  lines = newPackageLines();
+  lines[8] = "8" + S + std::string(kMaxSliceBytes + 1, 'r');
+  EXPECT_EQ(checkPackageLines(lines).kind, PackageCheck::kTooLarge);
+  EXPECT_EQ(checkPackageLines(lines).record, 9);
+
+  // The whole file: refused before it is read.
+  const std::string huge = dir.file("huge.tem");
+  testing::writeFile(huge, joinPackageLines(newPackageLines()));
+  std::filesystem::resize_file(huge, kMaxPackageBytes + 1);
+  EXPECT_FALSE(p.OpenTemplatePackage(huge, ui));
+  ASSERT_EQ(ui.errors.size(), 2u);
+  EXPECT_EQ(ui.errors[1], "Error. Template Package [" + huge + "] is too large (" +
+                              std::to_string(kMaxPackageBytes + 1) +
+                              " bytes; a package holds at most 64 MB) and can not be used. Sorry");
 }
 
 TEST(PackageReadTest, HostileBytesDoNotBreakTheReader) {

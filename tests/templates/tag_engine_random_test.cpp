@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <regex>
 
 #include "support/test_support.h"
 #include "templates/package.h"
@@ -22,6 +23,22 @@ std::string strip(const std::string& v) {
   return replaceAll(replaceAll(v, "\" class=\"entrylink\">", "\">"), "\" class=\"menulink\">", "\">");
 }
 std::string spanOf(const std::string& cls, const std::string& v) { return "<span class=\"" + cls + "\">" + v + "</span>"; }
+
+// A value put inside an attribute: '"', '<' and an '&' that does not start a
+// character reference become entities.
+std::string attribute(const std::string& v) {
+  static const std::regex kReference("&([A-Za-z][A-Za-z0-9]{0,31}|#[0-9]{1,8}|#[xX][0-9A-Fa-f]{1,8});");
+  std::string out;
+  for (size_t i = 0; i < v.size(); ++i) {
+    if (v[i] == '"') out += "&quot;";
+    else if (v[i] == '<') out += "&lt;";
+    else if (v[i] == '&' && !std::regex_search(v.begin() + static_cast<std::ptrdiff_t>(i), v.end(), kReference,
+                                               std::regex_constants::match_continuous))
+      out += "&amp;";
+    else out += v[i];
+  }
+  return out;
+}
 
 void linkRow(Steps& s, const std::string& name, const std::string& link) {
   s.push_back({t(name), strip(link)});
@@ -52,8 +69,8 @@ Steps pageSteps(const templateGlobalVars& g, const templateEntryVars& e, const t
   s.push_back({t("linkto.parent.category"), e.CatParentLink});
   const char* states[] = {"ISHOMEPAGE", "ISINDEXPAGE", "ISENTRYPAGE", "ISARTICLEPAGE", "ISSTATICPAGE", "ISHIDDENPAGE"};
   for (int i = 0; i < 6; ++i) s.push_back({t(states[i]), p.PageKind == i + 2 ? "TRUE" : ""});
-  s.push_back({t("thispage.metatag.keywords"), p.PageKeywords});
-  s.push_back({t("thispage.metatag.description"), p.PageDescription});
+  s.push_back({t("thispage.metatag.keywords"), attribute(p.PageKeywords)});
+  s.push_back({t("thispage.metatag.description"), attribute(p.PageDescription)});
   s.push_back({t("mainpage.title"), g.MainTitle});
   s.push_back({t("mainpage.title.css"), spanOf("maintitle", g.MainTitle)});
   s.push_back({t("mainpage.url"), g.MainUrl});
@@ -100,8 +117,8 @@ Steps entrySteps(const templateEntryVars& e) {
           {t("entry.title"), e.EntryTitle},
           {t("entry.url.related"), e.EntryUrlRelated},
           {t("entry.id"), e.EntryId},
-          {t("entry.metatag.keywords"), e.EntryKeywords},
-          {t("entry.metatag.description"), e.EntryDescription},
+          {t("entry.metatag.keywords"), attribute(e.EntryKeywords)},
+          {t("entry.metatag.description"), attribute(e.EntryDescription)},
           {t("entry.teaser"), e.EntryTeaser},
           {t("entry.sidebar"), e.EntrySidebar},
           {t("entry.custom.field.1"), e.EntryCustomField1},
@@ -181,32 +198,42 @@ class Generator {
     static const std::vector<std::string> kTokens = {
         "[%", "%]", "%", "[", "]", "~~", " ", "\r\n", "IFNOTBLANK", "IFBLANK", "ifblank", "**[**%", "**%**]",
         "[%RANDOM%]", "\">", "\" class=\"entrylink\">", "\" class=\"menulink\">", "<a href=\"x", "thispage.",
-        "title%]", "[%IFNOTBLANK~~", "[%IFBLANK~~", "x", "TRUE"};
+        "title%]", "[%IFNOTBLANK~~", "[%IFBLANK~~", "x", "TRUE", "&", "&amp;", "&#38;", "&x", "\"", "<"};
+    switch (pick(4)) {
+      case 0:
+        return kTokens[pick(kTokens.size())];
+      case 1:
+      case 2:
+        return "[%" + name() + "%]";
+      default: {
+        // Ordinary text, now and then long enough to be skipped as a whole,
+        // and such a run now and then next to a "]" or a "[" that a value
+        // ending in "[%name%" or beginning with "%name%]" completes.
+        const bool longRun = pick(5) == 0;
+        const size_t len = longRun ? 60 + pick(200) : pick(8);
+        std::string s;
+        for (size_t i = 0; i < len; ++i) s += "abcdef <p>.\n"[pick(12)];
+        if (longRun && pick(3) == 0) s = std::string(1 + pick(2), ']') + s;
+        if (longRun && pick(3) == 0) s += std::string(1 + pick(2), '[');
+        return s;
+      }
+    }
+  }
+
+  std::string name() {
     static const std::vector<std::string> kNames = {
         "thispage.title", "thispage.title.css", "thispage.menutree", "thispage.menutree.css", "linkto.prior",
         "linkto.prior.css", "linkto.prior.href", "linkto.prior.month", "linkto.next.month.href", "linkto.parent",
         "linkto.parent.by.month", "category.title", "linkto.parent.category", "ISHOMEPAGE", "ISARTICLEPAGE",
-        "ISHIDDENPAGE", "thispage.metatag.keywords", "mainpage.title", "mainpage.about.css", "mainpage.url.css",
+        "ISHIDDENPAGE", "thispage.metatag.keywords", "thispage.metatag.description", "entry.metatag.keywords",
+        "mainpage.title", "mainpage.about.css", "mainpage.url.css",
         "links.by.month.column", "links.static.row.css", "links.navbar.column", "links.articles.row",
         "linkto.parent.site.css", "linkto.index.mainpage.href", "linkto.index.by.month", "linkto.rss20.href",
         "custom.tag.1", "custom.tag.10", "custom.tag.2", "linkto.index.category", "links.by.category.row.css",
         "linkto.index.recententries", "linkto.index.recententries.href", "entry.text", "entry.text.css",
         "entry.title", "entry.url.related.css", "entry.sidebar", "entry.attachfile", "entry.date.words.css",
         "unknown.tag"};
-    switch (pick(4)) {
-      case 0:
-        return kTokens[pick(kTokens.size())];
-      case 1:
-      case 2:
-        return "[%" + kNames[pick(kNames.size())] + "%]";
-      default: {
-        // Ordinary text, now and then long enough to be skipped as a whole.
-        const size_t len = pick(5) == 0 ? 60 + pick(200) : pick(8);
-        std::string s;
-        for (size_t i = 0; i < len; ++i) s += "abcdef <p>.\n"[pick(12)];
-        return s;
-      }
-    }
+    return kNames[pick(kNames.size())];
   }
 
   std::string text(size_t tokens) {
@@ -215,7 +242,15 @@ class Generator {
     return s;
   }
 
-  std::string value() { return pick(4) == 0 ? std::string() : text(pick(4)); }
+  std::string value() {
+    switch (pick(8)) {
+      case 0:
+      case 1: return std::string();
+      case 2: return text(pick(3)) + "[%" + name() + "%";  // completed by a "]" after it
+      case 3: return "%" + name() + "%]" + text(pick(3));  // completed by a "[" before it
+      default: return text(pick(4));
+    }
+  }
 
   void fill(templateGlobalVars& g, templateEntryVars& e, templatePageVars& p) {
     for (std::string* f : {&g.MainTitle, &g.MainUrl, &g.MainAbout, &g.MonthLinksColumn, &g.MonthLinksRow,
@@ -225,8 +260,9 @@ class Generator {
                            &g.Rss20FileName, &g.Rss091FileName, &g.CustomTag1, &g.CustomTag2, &g.CustomTag10,
                            &g.CategoryIndexLink, &g.CategoryLinksColumn, &g.CategoryLinksRow, &g.RecentLink,
                            &g.RecentHref, &e.EntryText, &e.EntryTitle, &e.EntryUrlRelated, &e.EntrySidebar,
-                           &e.EntryDateWords, &e.CatTitle, &e.CatParentLink, &p.PageTitle, &p.PageMenuTree,
-                           &p.PriorLink, &p.PriorHref, &p.NextHref, &p.ParentLink, &p.PageKeywords})
+                           &e.EntryDateWords, &e.CatTitle, &e.CatParentLink, &e.EntryKeywords,
+                           &e.EntryDescription, &p.PageTitle, &p.PageMenuTree, &p.PriorLink, &p.PriorHref,
+                           &p.NextHref, &p.ParentLink, &p.PageKeywords, &p.PageDescription})
       *f = value();
     p.PageKind = static_cast<int32_t>(pick(9));
   }

@@ -183,6 +183,58 @@ TEST(FillPageTagsTest, ValuesWithTagTextFollowTheOrder) {
   EXPECT_EQ(resolve(page), "see Title||two");
 }
 
+// Meta values go inside the attribute values of the templates' meta tags: a
+// quote in them must not end the attribute. Plain "&" is escaped; an "&" that
+// already starts a character reference is left alone, so a value written as
+// HTML is not escaped twice.
+TEST(FillPageTagsTest, MetaValuesAreEscapedForAttributes) {
+  templatePageVars p;
+  p.PageTitle = "Anna's \"Notes\"";
+  p.PageKeywords = "tea & <cake>, AT&T";
+  p.PageDescription = "Anna's \"Notes\" &amp; &#38; &#x26; &copy; & more";
+  const std::string page =
+      "<meta name=\"keywords\" content=\"[%thispage.metatag.keywords%]\">"
+      "<meta name=\"description\" content=\"[%thispage.metatag.description%]\">[%thispage.title%]";
+  EXPECT_EQ(FillPageTags(page, {}, {}, p),
+            "<meta name=\"keywords\" content=\"tea &amp; &lt;cake>, AT&amp;T\">"
+            "<meta name=\"description\" content=\"Anna's &quot;Notes&quot; &amp; &#38; &#x26; &copy; &amp; more\">"
+            "Anna's \"Notes\"")
+      << "the title is shown as it is";
+
+  templateEntryVars e;
+  e.EntryKeywords = "a\"b";
+  e.EntryDescription = "<i>&</i>";
+  e.EntryTitle = "\"t\"";
+  const TemplatePackage pkg =
+      packageWithDefaultLayout({"1", "[%entry.metatag.keywords%]|[%entry.metatag.description%]|[%entry.title%]"});
+  EXPECT_EQ(FillEntryTags(pkg, 1, "", kStartOfPage, e, {}, {}), "a&quot;b|&lt;i>&amp;&lt;/i>|\"t\"");
+  // Tag text in a meta value is still expanded later.
+  p.PageKeywords = "[%mainpage.title%]";
+  templateGlobalVars g;
+  g.MainTitle = "Main";
+  EXPECT_EQ(FillPageTags("[%thispage.metatag.keywords%]", g, {}, p), "Main");
+}
+
+// The fast path leaves long runs without "%" alone; a value ending in "[%name%"
+// just before such a run that starts with "]" completes a tag that the plain
+// order fills.
+TEST(FillPageTagsTest, ValueEndingInAnOpenTagNextToALongRunIsFilledAsInThePlainOrder) {
+  templatePageVars p;
+  p.PageTitle = "x[%custom.tag.1%";
+  p.PageKeywords = "%custom.tag.2%]";
+  templateGlobalVars g;
+  g.CustomTag1 = "ONE";
+  g.CustomTag2 = "TWO";
+  const std::string run(300, 'a');
+  for (const std::string& page : {"[%thispage.title%]]" + run + "[%thispage.title%]",
+                                  "[%thispage.title%]]]" + run, run + "[[%thispage.metatag.keywords%]" + run,
+                                  run + "[[[%thispage.metatag.keywords%]"}) {
+    const std::string plain = FillPageTagsInOrder(page, g, {}, p);
+    EXPECT_EQ(FillPageTags(page, g, {}, p), plain) << page.substr(0, 40);
+    EXPECT_EQ(plain.find("%]"), std::string::npos) << "the plain order fills the completed tag";
+  }
+}
+
 TEST(PageAssemblyTest, EmptySlicesGiveAnEmptyPage) {
   TemplatePackage pkg;
   pkg.lines() = newPackageLines();
