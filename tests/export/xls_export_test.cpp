@@ -222,6 +222,13 @@ TEST(ExportCliTest, ExportsBothTypesAndReportsFailures) {
             0);
   EXPECT_EQ(out, dir.file("x/y/doc.xml") + "\n");
   EXPECT_TRUE(xmllintAccepts(dir.file("x/y/doc.xml")));
+  // The console has no popup title: the caption is the popup's first line.
+  std::string err;
+  ASSERT_EQ(runCommand(cliPath() + " --program-folder '" + dir.path() + "' export '" + dir.file("b.zdb") +
+                           "' --type xml --dir '" + dir.file("x/y") + "' --name doc2 2>&1 >/dev/null",
+                       &err),
+            0);
+  EXPECT_EQ(err.rfind("Exporting Blog as XML\n", 0), 0u) << err;
 
   // Defaults: the spreadsheet, in the program folder, named by the time.
   ASSERT_EQ(runCommand(cliPath() + " --program-folder '" + dir.path() + "' export '" + dir.file("b.zdb") +
