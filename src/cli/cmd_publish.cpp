@@ -31,7 +31,10 @@ int cmdPublish(Context& c) {
   }
   const publish::PublishOutcome outcome = publish::PublishPages(blog, output, c.log, limit);
   blog.CloseBlog();
-  return outcome.completed && outcome.errors == 0 ? kSuccess : kFailure;
+  // Pages held back (an unfinished generation run, an incomplete local copy)
+  // leave the destination behind the blog: the user has to act.
+  const bool whole = outcome.completed && outcome.errors == 0 && outcome.incomplete == 0 && !outcome.deletionsWithheld;
+  return whole ? kSuccess : kFailure;
 }
 
 const RegisterCommand kPublish({"publish", "publish BLOG.zdb [--limit N]",

@@ -158,6 +158,12 @@ void Generator::loadTemplatePackage() {
   }
   package_.SplitTemplatePackage();
   log_.AppendLine("Loading Template Package complete...");
+  // The pages link the template's files by the package's names: a picture or
+  // file that takes a template file's place keeps that name.
+  for (const std::string& line : package_.lines()) {
+    templates::FileRecord record;
+    if (templates::parseFileRecord(line, record)) output_->preferSpelling(record.name);
+  }
   templates::InstallTemplateFiles(package_, blog_, log_, *output_);
 }
 
@@ -343,6 +349,9 @@ void Generator::GeneratePages() {
   if (!util::directoryExists(outputFolder_) && !util::createDirectories(outputFolder_).ok())
     throw OutputError("Cannot create " + outputFolder_);
   log_.AppendLine("Output Location is " + outputFolder_);
+  // What a run killed between writing a file and putting it in place left.
+  for (const std::string& name : util::removeTemporaryLeftovers(outputFolder_))
+    log_.AppendLine("...Removed the unfinished file " + name + " of an earlier run");
   log_.AppendLine("Loading Template Package...");
   loadTemplatePackage();
   applyDefaultOptions();
@@ -351,6 +360,17 @@ void Generator::GeneratePages() {
   pagePrefix_ = options().PageNamePrefix;
   templates::SetPageNamePrefix(pagePrefix_);
   pageExtension_ = pageExtensionOf(options().HTMLExtension);
+  // The names every page links: a page that takes one's place (an article
+  // named like the home page in other letter case) is written under it.
+  {
+    const store::BlogOptionsRec& o = options();
+    const SiteNames n = names();
+    for (const std::string* page : {&o.IndexPageName, &o.ArchiveIndexPageName, &o.ArticleIndexPageName,
+                                    &o.CategoryIndexPageName, &o.RecentPageName})
+      output_->preferSpelling(n.page(*page));
+    output_->preferSpelling(n.feed(o.RSS20PageName));
+    if (o.RSS091Feed != 1) output_->preferSpelling(n.feed(o.RSS091PageName));
+  }
   builders_->beginSiteValues(*this);
 
   listPass();
@@ -366,6 +386,9 @@ void Generator::GeneratePages() {
   homePass();
   writePicturesAndFiles();
   output_->RemoveOrphans();
+  // Recorded last: a run that ended before this point leaves the publishers
+  // nothing to delete (some files it did not reach would read as removed).
+  output_->markRunComplete();
   summary();
 }
 

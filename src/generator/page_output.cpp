@@ -14,13 +14,14 @@ namespace tessary::generator {
 
 namespace {
 
-// Tracking writes are committed in batches: at least this many rows and at
-// least a second's worth, so a run over thousands of files pays a handful of
-// disk syncs (each costs tens of milliseconds), not one per row, and a run that
-// dies loses at most about a second of tracking (which the next run redoes:
-// a page whose local checksum was not recorded is written again).
-constexpr int kRowsPerCommit = 1000;
-constexpr auto kCommitInterval = std::chrono::seconds(1);
+// Tracking writes are committed in batches of at most this many rows or this
+// much time, whichever comes first: a run over thousands of files pays a
+// handful of disk syncs (each costs tens of milliseconds), not one per row; a
+// run that dies loses at most the last second of tracking (which the next run
+// redoes: a page whose local checksum was not recorded is written again); and a
+// commit that fails gives up no more than one batch.
+constexpr int kRowsPerCommit = 250;
+constexpr auto kCommitInterval = std::chrono::milliseconds(900);
 
 int32_t columnInt(sqlite3_stmt* st, int col) {
   return sqlite3_column_type(st, col) == SQLITE_NULL ? 0 : static_cast<int32_t>(sqlite3_column_int64(st, col));
@@ -42,26 +43,50 @@ void stepDone(store::Database& db, sqlite3_stmt* st, const std::string& what) {
   if (rc != SQLITE_DONE) db.fail(what);
 }
 
-// Runs a walk over tblPages as one transaction that is committed on every exit
-// path: rows already changed stay changed even when the walk stops early.
-class CommitGuard {
+// Runs a walk over tblPages as one transaction: all of its rows change or
+// none. commit() raises when the commit fails (the walk is then rolled back);
+// a walk left by an error is rolled back.
+class WalkTransaction {
  public:
-  explicit CommitGuard(store::Database& db) : db_(db) { db_.begin(); }
-  ~CommitGuard() {
-    try {
-      db_.commit();
-    } catch (...) {
+  explicit WalkTransaction(store::Database& db) : db_(db) { db_.begin(); }
+  ~WalkTransaction() {
+    if (!done_) {
+      try {
+        db_.rollback();
+      } catch (...) {
+      }
     }
     db_.notifyDataChanged(store::tables::kPages);
   }
-  CommitGuard(const CommitGuard&) = delete;
-  CommitGuard& operator=(const CommitGuard&) = delete;
+  void commit() {
+    db_.commit();
+    done_ = true;
+  }
+  WalkTransaction(const WalkTransaction&) = delete;
+  WalkTransaction& operator=(const WalkTransaction&) = delete;
 
  private:
   store::Database& db_;
+  bool done_ = false;
 };
 
+void storeLastGeneration(store::Database& db, bool complete) {
+  db.exec("DELETE FROM tblOptions WHERE OptionKey = " + std::to_string(kLastGenerationOptionKey));
+  db.exec(std::string("INSERT INTO tblOptions (OptionKey, OptionName, OptionValue, OptionInteger) VALUES (") +
+          std::to_string(kLastGenerationOptionKey) + ", '" + kLastGenerationOptionName + "', '" +
+          (complete ? "1" : "0") + "', " + (complete ? "1" : "0") + ")");
+}
+
 }  // namespace
+
+LastGeneration lastGenerationState(store::Database& db) {
+  store::Statement st = db.prepare("SELECT OptionInteger FROM tblOptions WHERE OptionKey = " +
+                                   std::to_string(kLastGenerationOptionKey));
+  const int rc = sqlite3_step(st.get());
+  if (rc == SQLITE_DONE) return LastGeneration::Unknown;
+  if (rc != SQLITE_ROW) db.fail("Cannot read table tblOptions");
+  return columnInt(st.get(), 0) == 1 ? LastGeneration::Complete : LastGeneration::Incomplete;
+}
 
 PageOutput::PageOutput(store::BlogDb& blog, ProgressLog& log, std::string outputFolder)
     : blog_(blog), log_(log), outputFolder_(std::move(outputFolder)) {}
@@ -84,9 +109,12 @@ void PageOutput::load() {
   store::Statement st =
       db.prepare("SELECT PageKey, PageCRCExisting, PageCRCNew, PageCRCLocal FROM tblPages ORDER BY PageKey");
   int rc;
+  rowSpelling_.clear();
   while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
     PageRow row{columnInt(st.get(), 1), columnInt(st.get(), 2), columnInt(st.get(), 3)};
-    rows_.emplace(columnText(st.get(), 0), row);
+    std::string key = columnText(st.get(), 0);
+    rowSpelling_.emplace(util::lowerAscii(key), key);  // the first in key order
+    rows_.emplace(std::move(key), row);
   }
   if (rc != SQLITE_DONE) db.fail("Cannot read table tblPages");
   loaded_ = true;
@@ -103,7 +131,13 @@ void PageOutput::touched() {
     inTransaction_ = true;
     batchStart_ = std::chrono::steady_clock::now();
   }
-  if (++pendingWrites_ >= kRowsPerCommit && std::chrono::steady_clock::now() - batchStart_ >= kCommitInterval)
+  ++pendingWrites_;
+  commitWhenDue();
+}
+
+void PageOutput::commitWhenDue() {
+  if (inTransaction_ &&
+      (pendingWrites_ >= kRowsPerCommit || std::chrono::steady_clock::now() - batchStart_ >= kCommitInterval))
     commit();
 }
 
@@ -114,16 +148,20 @@ void PageOutput::commit() {
   store::Database& db = blog_.database();
   try {
     db.commit();
-  } catch (...) {
-    // A commit that fails (a full disk) must not leave the transaction open
-    // under the rest of the session: give the batch up and report the failure.
+  } catch (const std::exception& e) {
+    // A commit that fails (a full disk, another program holding the file) must
+    // not leave the transaction open under the rest of the session: give this
+    // batch up (what earlier commits stored stays) and report the failure.
     try {
       db.rollback();
     } catch (...) {
     }
     loaded_ = false;  // the rows in memory no longer match the file
     db.notifyDataChanged(store::tables::kPages);
-    throw;
+    db.notifyDataChanged(store::tables::kOptions);
+    const std::string message = "Cannot store the page tracking in " + blog_.fileName() + ": " + e.what();
+    log_.AppendColouredLine(colours::kRed, "*** Error: " + message + " ***");
+    throw OutputError(message);
   }
   db.notifyDataChanged(store::tables::kPages);
 }
@@ -131,9 +169,40 @@ void PageOutput::commit() {
 void PageOutput::ResetNewChecksums() {
   load();
   touched();
-  blog_.database().exec("UPDATE tblPages SET PageCRCNew = 0 WHERE PageCRCNew IS NOT 0");
+  store::Database& db = blog_.database();
+  db.exec("UPDATE tblPages SET PageCRCNew = 0 WHERE PageCRCNew IS NOT 0");
+  // In the same transaction: the reset and "a run is going on" are stored together.
+  storeLastGeneration(db, false);
   for (auto& [key, row] : rows_) row.fresh = 0;
+  claimed_.clear();
   commit();
+  db.notifyDataChanged(store::tables::kOptions);
+}
+
+void PageOutput::markRunComplete() {
+  touched();
+  store::Database& db = blog_.database();
+  storeLastGeneration(db, true);
+  commit();
+  db.notifyDataChanged(store::tables::kOptions);
+}
+
+void PageOutput::preferSpelling(const std::string& name) { preferred_.emplace(util::lowerAscii(name), name); }
+
+std::string PageOutput::spellingFor(const std::string& name) {
+  const std::string folded = util::lowerAscii(name);
+  std::string spelling = name;
+  if (const auto c = claimed_.find(folded); c != claimed_.end()) {
+    spelling = c->second;  // a file this run already wrote
+  } else if (const auto p = preferred_.find(folded); p != preferred_.end()) {
+    spelling = p->second;  // the name the site links
+  } else if (rows_.count(name) == 0) {
+    if (const auto r = rowSpelling_.find(folded); r != rowSpelling_.end()) spelling = r->second;  // tracked
+  }
+  claimed_.emplace(folded, spelling);
+  if (spelling != name)
+    log_.AppendLine("..." + name + " is written as " + spelling + " (their names differ only in case)");
+  return spelling;
 }
 
 void PageOutput::storeRow(const std::string& name, const PageRow& row, bool isNew) {
@@ -182,6 +251,9 @@ bool PageOutput::refuse(const std::string& name, std::string_view source) {
 bool PageOutput::track(const std::string& name, int32_t crc, int64_t size, int32_t& counter, Reporting reporting,
                        const std::function<bool()>& write, const std::function<void()>& onFirstFailure) {
   load();
+  // A batch that waited while a page was being built is committed before the
+  // next file: the rows stored more than a second ago are on disk.
+  commitWhenDue();
   bool ok = true;
   auto attempt = [&](PageRow& row) {
     // The local checksum is recorded only once the file is complete.
@@ -205,6 +277,7 @@ bool PageOutput::track(const std::string& name, int32_t crc, int64_t size, int32
     log_.AppendLine("..." + name + " is new.");
     ++counter;
     it = rows_.emplace(name, PageRow{0, crc, 0}).first;
+    rowSpelling_.emplace(util::lowerAscii(name), name);
     ok = attempt(it->second);
     storeRow(name, it->second, true);
   }
@@ -219,9 +292,11 @@ bool PageOutput::track(const std::string& name, int32_t crc, int64_t size, int32
   return true;
 }
 
-bool PageOutput::WritePage(const std::string& name, std::string_view text, std::string_view source) {
-  log_.AppendLine("...building page " + name);
-  if (refuse(name, source)) return false;
+bool PageOutput::WritePage(const std::string& pageName, std::string_view text, std::string_view source) {
+  log_.AppendLine("...building page " + pageName);
+  if (refuse(pageName, source)) return false;
+  load();
+  const std::string name = spellingFor(pageName);
   const int32_t crc = util::crcToStored(util::CalculateCRC32String(text));
   const std::string path = outputFolder_ + name;
   std::string failure;
@@ -238,9 +313,11 @@ bool PageOutput::WritePage(const std::string& name, std::string_view text, std::
   return true;
 }
 
-bool PageOutput::WriteStoredFile(StoredKind kind, const std::string& name, int32_t storedCrc,
+bool PageOutput::WriteStoredFile(StoredKind kind, const std::string& storedName, int32_t storedCrc,
                                  const std::function<std::string()>& bytes) {
-  if (refuse(name, kind == StoredKind::Picture ? "picture" : "file")) return false;
+  if (refuse(storedName, kind == StoredKind::Picture ? "picture" : "file")) return false;
+  load();
+  const std::string name = spellingFor(storedName);
   const std::string path = outputFolder_ + name;
   auto write = [&]() {
     try {
@@ -254,9 +331,11 @@ bool PageOutput::WriteStoredFile(StoredKind kind, const std::string& name, int32
   return track(name, storedCrc, -1, counter, Reporting::Stored, write, nullptr);
 }
 
-bool PageOutput::WriteTemplateFile(const std::string& name, std::string_view bytes,
+bool PageOutput::WriteTemplateFile(const std::string& fileName, std::string_view bytes,
                                    const std::function<void()>& onFailure) {
-  if (refuse(name, "template file")) return false;
+  if (refuse(fileName, "template file")) return false;
+  load();
+  const std::string name = spellingFor(fileName);
   const int32_t crc = util::crcToStored(util::CalculateCRC32String(bytes));
   const std::string path = outputFolder_ + name;
   // Content that decodes to nothing cannot be written (and its checksum 0 makes
@@ -271,6 +350,11 @@ void PageOutput::RemoveOrphans() {
   load();
   for (const auto& [key, row] : rows_) {
     if (row.fresh != 0) continue;
+    // Where names are compared without case this file is one the run wrote.
+    if (const auto c = claimed_.find(util::lowerAscii(key)); c != claimed_.end() && c->second != key) {
+      log_.AppendLine("...Keeping " + key + ": its name differs only in case from " + c->second);
+      continue;
+    }
     log_.AppendLine("...Removing orphan page " + key);
     ++counters_.pagesRemoved;
     if (!isWritableName(key)) {
@@ -323,13 +407,14 @@ bool MarkAllAsNew(store::BlogDb& blog) {
   StatusPopup popup(ui, "Marking all Blog Pages as NOT Published");
   store::Database& db = blog.database();
   {
-    CommitGuard guard(db);
+    WalkTransaction walk(db);
     store::Statement update = db.prepare("UPDATE tblPages SET PageCRCExisting = 0 WHERE rowid = ?");
     for (const MarkRow& r : pageRowsInKeyOrder(db)) {
       ui.statusSetMessage("Marking " + r.key);
       sqlite3_bind_int64(update.get(), 1, r.rowid);
       stepDone(db, update.get(), "Cannot update a row of tblPages");
     }
+    walk.commit();
   }
   ui.statusSetMessage("Marking all Blog Pages as NOT Published complete");
   return true;
@@ -342,7 +427,7 @@ bool MarkAllAsPublished(store::BlogDb& blog) {
   StatusPopup popup(ui, "Marking all Blog Pages as Published");
   store::Database& db = blog.database();
   {
-    CommitGuard guard(db);
+    WalkTransaction walk(db);
     store::Statement update = db.prepare("UPDATE tblPages SET PageCRCExisting = PageCRCNew WHERE rowid = ?");
     store::Statement remove = db.prepare("DELETE FROM tblPages WHERE rowid = ?");
     // The rows are listed before the walk, so removing one never skips the next.
@@ -352,6 +437,7 @@ bool MarkAllAsPublished(store::BlogDb& blog) {
       sqlite3_bind_int64(st, 1, r.rowid);
       stepDone(db, st, "Cannot update a row of tblPages");
     }
+    walk.commit();
   }
   ui.statusSetMessage("Marking all Blog Pages as Published complete");
   return true;

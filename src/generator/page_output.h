@@ -13,10 +13,18 @@
 // page that later runs take for current. A name that is not a bare file name is
 // never written to or deleted.
 //
+// Names are compared without case, and the outcome is the one a file system
+// that compares them so would give: a file whose name differs only in case from
+// one this run already wrote, from a spelling the site links (preferSpelling)
+// or from a tracked row is written under that spelling, and no file is deleted
+// because its name differs only in case from a file the run produced.
+//
 // Ownership: a PageOutput belongs to one generation run (or one installation of
 // template files); it keeps the tblPages rows in memory for fast lookups and
-// writes its changes through the blog's database in batched transactions,
-// committed on every exit path (commit(), or the destructor).
+// writes its changes through the blog's database in transactions committed at
+// least once a second (so a killed run loses at most the last second of
+// tracking) and on every exit path (commit(), or the destructor). A commit that
+// fails gives up only its own batch, writes a red line and raises.
 #pragma once
 
 #include <chrono>
@@ -57,6 +65,15 @@ struct PageRow {
 // The longest PageKey tblPages holds (string(120)).
 inline constexpr size_t kMaxPageKeyChars = 120;
 
+// Whether the last generation run completed is kept in tblOptions under a
+// reserved OptionKey, OptionInteger 0 (a run started and has not finished) or
+// 1 (it completed); the options (LoadOptions, SaveOptions) leave the row alone.
+// The publishers delete nothing at the destination after an unfinished run.
+inline constexpr int32_t kLastGenerationOptionKey = 998;
+inline constexpr const char* kLastGenerationOptionName = "Last Generation Complete";
+enum class LastGeneration { Unknown, Incomplete, Complete };  // Unknown: no run recorded yet
+LastGeneration lastGenerationState(store::Database& db);
+
 class PageOutput : public templates::TemplateFileSink {
  public:
   // The folder ends in "/" (or is empty for the current folder). The blog and the
@@ -70,8 +87,11 @@ class PageOutput : public templates::TemplateFileSink {
   RunCounters& counters() { return counters_; }
   const RunCounters& counters() const { return counters_; }
 
-  // Sets PageCRCNew to 0 on every row (the start of every generation run).
+  // Sets PageCRCNew to 0 on every row (the start of every generation run) and
+  // records in the blog file that a run is going on.
   void ResetNewChecksums();
+  // Records that the run completed and commits. Raises when it cannot.
+  void markRunComplete();
 
   // Tracks and, when needed, writes one generated page or feed. Returns false,
   // after a red line naming `source` (the entry or category the name came from),
@@ -98,6 +118,10 @@ class PageOutput : public templates::TemplateFileSink {
     return WriteTemplateFile(name, bytes, onFirstFailure);
   }
 
+  // Names a spelling the site links (the home page, a template file): a file
+  // whose name differs from it only in case is written under it.
+  void preferSpelling(const std::string& name);
+
   // Deletes the local copy of every row with PageCRCNew 0 (the rows stay, for
   // the publishers) and counts them as pages removed.
   void RemoveOrphans();
@@ -108,7 +132,8 @@ class PageOutput : public templates::TemplateFileSink {
 
   // The tracked rows as last stored (loaded on first use).
   const std::map<std::string, PageRow>& rows();
-  // Commits the tracking writes made so far.
+  // Commits the tracking writes made so far. When the commit fails, only its
+  // batch is given up: a red line, then the error is raised (OutputError).
   void commit();
 
  private:
@@ -121,6 +146,9 @@ class PageOutput : public templates::TemplateFileSink {
              const std::function<bool()>& write, const std::function<void()>& onFirstFailure);
   void storeRow(const std::string& name, const PageRow& row, bool isNew);
   void touched();
+  void commitWhenDue();
+  // The name the file is written and tracked under (see the opening comment).
+  std::string spellingFor(const std::string& name);
   bool localCopyCurrent(const std::string& name, int64_t size) const;
 
   store::BlogDb& blog_;
@@ -128,6 +156,9 @@ class PageOutput : public templates::TemplateFileSink {
   std::string outputFolder_;
   RunCounters counters_;
   std::map<std::string, PageRow> rows_;
+  // By name folded to lower case: the row keys, the spellings the site links,
+  // and the names this run wrote.
+  std::map<std::string, std::string> rowSpelling_, preferred_, claimed_;
   bool loaded_ = false;
   int pendingWrites_ = 0;
   bool inTransaction_ = false;

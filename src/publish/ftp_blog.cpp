@@ -6,8 +6,10 @@
 #include <cerrno>
 #include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
 
+#include "generator/page_output.h"
 #include "publish/ftpsend.h"
 #include "store/blog_db.h"
 #include "util/date_time.h"
@@ -20,18 +22,26 @@ namespace {
 
 using store::Table;
 
-// Row writes of a run are grouped into transactions that are committed every
-// so often and on every way out (an error included), so that thousands of rows
-// do not cost a disk sync each and a run that ends early keeps what it stored.
+// Row writes of a run are grouped into transactions that are committed at
+// least once a second, so that thousands of rows do not cost a disk sync each.
+// Only what a crash can safely repeat is grouped: a page marked published is
+// sent again if its mark is lost; a deletion's outcome (its row removed) is
+// committed before the next command, since the next run could not delete that
+// file again. A commit that fails gives up its batch alone, writes a red line
+// and raises; a run left by another error keeps what it stored.
 class RowCommitter {
  public:
-  explicit RowCommitter(store::Database& db) : db_(db), since_(std::chrono::steady_clock::now()) { db_.begin(); }
+  RowCommitter(store::BlogDb& blog, ProgressLog& log)
+      : blog_(blog), log_(log), since_(std::chrono::steady_clock::now()) {
+    blog_.database().begin();
+  }
   ~RowCommitter() {
+    if (!open_) return;
     try {
-      db_.commit();
+      blog_.database().commit();
     } catch (...) {
       try {
-        db_.rollback();
+        blog_.database().rollback();
       } catch (...) {
       }
     }
@@ -39,18 +49,43 @@ class RowCommitter {
   RowCommitter(const RowCommitter&) = delete;
   RowCommitter& operator=(const RowCommitter&) = delete;
 
+  // A row that may wait for the next commit.
   void stored() {
     const auto now = std::chrono::steady_clock::now();
-    if (++pending_ >= 256 || now - since_ > std::chrono::seconds(1)) {
-      db_.commit();
-      db_.begin();
-      pending_ = 0;
-      since_ = now;
+    if (++pending_ >= 256 || now - since_ >= std::chrono::milliseconds(900)) commitNow(true);
+  }
+  // A row that must be on disk before the run goes on.
+  void storedAtOnce() { commitNow(true); }
+  // The end of the walk.
+  void finish() { commitNow(false); }
+
+ private:
+  void commitNow(bool reopen) {
+    store::Database& db = blog_.database();
+    try {
+      db.commit();
+    } catch (const std::exception& e) {
+      open_ = false;
+      try {
+        db.rollback();
+      } catch (...) {
+      }
+      const std::string message = "Cannot store the publishing state in " + blog_.fileName() + ": " + e.what();
+      log_.AppendColouredLine(colours::kRed, "*** Error: " + message + " ***");
+      throw store::StoreError(message);
+    }
+    open_ = false;
+    pending_ = 0;
+    since_ = std::chrono::steady_clock::now();
+    if (reopen) {
+      db.begin();
+      open_ = true;
     }
   }
 
- private:
-  store::Database& db_;
+  store::BlogDb& blog_;
+  ProgressLog& log_;
+  bool open_ = true;
   int pending_ = 0;
   std::chrono::steady_clock::time_point since_;
 };
@@ -60,10 +95,22 @@ struct PageRow {
   std::string name;
   int32_t crcNew = 0;
   int32_t crcExisting = 0;
+  int32_t crcLocal = 0;
 };
 
 PageRow readRow(Table& pages) {
-  return {pages.asString("PageKey"), pages.asInteger("PageCRCNew"), pages.asInteger("PageCRCExisting")};
+  return {pages.asString("PageKey"), pages.asInteger("PageCRCNew"), pages.asInteger("PageCRCExisting"),
+          pages.asInteger("PageCRCLocal")};
+}
+
+// The live rows (PageCRCNew not 0) by name folded to lower case: a removed page
+// whose name differs only in case from a live one is, where names are compared
+// without case, that live page's file, and is never deleted.
+std::map<std::string, std::string> livePagesByFoldedName(Table& pages) {
+  std::map<std::string, std::string> live;
+  for (pages.first(); !pages.eof(); pages.next())
+    if (pages.asInteger("PageCRCNew") != 0) live.emplace(util::lowerAscii(pages.asString("PageKey")), pages.asString("PageKey"));
+  return live;
 }
 
 void markPublished(Table& pages, int32_t crc) {
@@ -93,16 +140,46 @@ struct PageActions {
 };
 
 // The walk both runs share: every row of tblPages once, in PageKey order, with
-// the page limit and the counters; each success is stored in its row at once.
+// the page limit and the counters; each success is stored in its row. After a
+// generation run that did not finish, removed pages stay (the run may not
+// have reached them); a page whose local copy is not the one the run recorded
+// is not sent.
 void walkPages(store::BlogDb& blog, ProgressLog& log, int pageLimit, const PageActions& actions,
                PublishOutcome& out) {
   Table& pages = blog.tblPages();
-  RowCommitter committer(blog.database());
+  if (pages.indexName() != store::kDisplayKey) pages.setIndex(store::kDisplayKey);
+  const std::map<std::string, std::string> live = livePagesByFoldedName(pages);
+  out.deletionsWithheld = generator::lastGenerationState(blog.database()) == generator::LastGeneration::Incomplete;
+  if (out.deletionsWithheld)
+    log.AppendColouredLine(colours::kRed,
+                           "The last generation run did not finish: generate the pages again before publishing "
+                           "deletions.");
+  RowCommitter committer(blog, log);
   startWalk(pages);
   while (!pages.eof()) {
     const PageRow row = readRow(pages);
     const bool removedPage = row.crcNew == 0;
     if (!removedPage && row.crcNew == row.crcExisting) {  // unchanged: nothing, not counted
+      pages.next();
+      continue;
+    }
+    if (removedPage && out.deletionsWithheld) {
+      pages.next();
+      continue;
+    }
+    if (removedPage) {
+      if (const auto twin = live.find(util::lowerAscii(row.name)); twin != live.end()) {
+        log.AppendLine("...Keeping " + row.name + ": its name differs only in case from " + twin->second);
+        pages.deleteRow();  // the row that followed becomes current
+        committer.storedAtOnce();
+        continue;
+      }
+    }
+    if (!removedPage && row.crcLocal != row.crcNew) {
+      log.AppendColouredLine(colours::kRed, "..." + row.name +
+                                                " skipped: its file in the output folder is not the one the last "
+                                                "generation run produced.");
+      ++out.incomplete;
       pages.next();
       continue;
     }
@@ -120,7 +197,7 @@ void walkPages(store::BlogDb& blog, ProgressLog& log, int pageLimit, const PageA
       ++out.errors;
     } else if (removedPage) {
       pages.deleteRow();  // the row that followed becomes current
-      committer.stored();
+      committer.storedAtOnce();
       continue;
     } else {
       markPublished(pages, row.crcNew);
@@ -128,6 +205,7 @@ void walkPages(store::BlogDb& blog, ProgressLog& log, int pageLimit, const PageA
     }
     pages.next();
   }
+  committer.finish();
 }
 
 // Receives the session's status events and shows the conversation in blue.
@@ -154,6 +232,7 @@ struct FtpRunState {
                                            session(std::make_unique<TFTPSend>()) {}
   ~FtpRunState() {
     session->OnStatus = nullptr;
+    session->OnNotice = nullptr;
     session.reset();
     statusObject.reset();
   }
@@ -164,6 +243,15 @@ struct FtpRunState {
 void showFailureDetails(ProgressLog& log, const TFTPSend& session) {
   for (const std::string& line : session.FullResult()) log.AppendColouredLine(colours::kRed, "  FTP  = " + line);
   log.AppendColouredLine(colours::kRed, "  FTP Data IP/Port     = " + session.DataIP() + " / " + session.DataPort());
+}
+
+// A 550 reply to DELE that says the file is not there (rather than that it may
+// not be deleted).
+bool saysNotFound(const std::string& reply) {
+  const std::string text = util::lowerAscii(reply);
+  for (const char* words : {"no such file", "not found", "does not exist", "doesn't exist", "not exist"})
+    if (text.find(words) != std::string::npos) return true;
+  return false;
 }
 
 std::string withoutSlashes(std::string s) {
@@ -193,6 +281,7 @@ PublishOutcome ftpRun(store::BlogDb& blog, const std::string& outputFolder, Prog
       receiver->onStatus(response, value);
     };
   }
+  ftp.OnNotice = [&log](const std::string& line) { log.AppendLine(line); };
   ftp.BinaryMode = true;
   ftp.PassiveMode = options.FTPPassive != 0;
   log.AppendLine("Logging on to " + options.FTPSite + " port " + options.FTPPort + " as user " + options.FTPUserid);
@@ -249,6 +338,11 @@ PublishOutcome ftpRun(store::BlogDb& blog, const std::string& outputFolder, Prog
   actions.sendLine = "...Uploading ";
   actions.remove = [&](const PageRow& row) {
     if (ftp.RemoveFile(row.name) || row.crcExisting == 0) return true;
+    // Deleted already (a run that died before it could store the outcome).
+    if (ftp.ResultCode() == 550 && saysNotFound(ftp.ResultString())) {
+      log.AppendLine("..." + row.name + " was no longer on the server.");
+      return true;
+    }
     log.AppendLine("..." + row.name + " not deleted.");
     showFailureDetails(log, ftp);
     return false;
@@ -273,9 +367,10 @@ PublishOutcome ftpRun(store::BlogDb& blog, const std::string& outputFolder, Prog
   return out;
 }
 
-// Writes the whole text into a new file (truncating one that exists).
+// Writes the whole text into a file that this call creates: nothing that lies
+// under the name (a file, a link pointing anywhere) is followed or reused.
 bool writeTestFile(const std::string& path, const std::string& text) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd < 0) return false;
   size_t done = 0;
   bool ok = true;
@@ -319,6 +414,9 @@ PublishOutcome fileCopyRun(store::BlogDb& blog, const std::string& outputFolder,
   log.AppendLine("...Removing temporary file  - " + testName);
   if (util::fileExists(testPath)) util::removeFile(testPath);
   log.AppendLine("Validation complete.");
+  // What a copy killed between writing a file and putting it in place left.
+  for (const std::string& name : util::removeTemporaryLeftovers(destination))
+    log.AppendLine("...Removed the unfinished file " + name + " of an earlier run");
   log.AppendLine("File Copy started.");
 
   PageActions actions;

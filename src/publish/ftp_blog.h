@@ -34,6 +34,11 @@ struct PublishOutcome {
   int acted = 0;
   int errors = 0;
   int skipped = 0;
+  // Pages not sent because their local copy is not the one the last
+  // generation run recorded (PageCRCLocal differs from PageCRCNew).
+  int incomplete = 0;
+  // The last generation run did not finish: removed pages were not deleted.
+  bool deletionsWithheld = false;
 };
 
 // Adjusts the FTP session after the run has configured it from the options and

@@ -209,6 +209,13 @@ bool TFTPSend::OpenDataConnection() {
       if (control_.isIPv6()) return false;
       if (SendCommand("PASV") / 100 != 2) return false;
       ParsePassiveReply();
+      // Only the port is taken from the reply: the data connection goes to the
+      // host the control connection reached, whatever address the reply names.
+      const std::string peer = control_.peerAddress();
+      if (!peer.empty() && dataIP_ != peer) {
+        if (OnNotice) OnNotice("The server's passive reply named " + dataIP_ + "; connecting to " + peer + " instead.");
+        dataIP_ = peer;
+      }
     }
     data_.close();
     if (!data_.connect(dataIP_, dataPort_, IPInterface, Timeout)) {

@@ -54,6 +54,9 @@ class TFTPSend {
   bool ForceOldPort = false;
   bool BinaryMode = true;
   TFTPStatus OnStatus;
+  // Raised with a line for the log when the session does something other than
+  // the server asked (a passive reply that named another host).
+  std::function<void(const std::string& line)> OnNotice;
 
   int ResultCode() const { return resultCode_; }
   const std::string& ResultString() const { return resultString_; }

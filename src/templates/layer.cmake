@@ -8,6 +8,7 @@ add_executable(tessary-template-packer
   ${PROJECT_SOURCE_DIR}/src/templates/packer/template_packer.cpp
   ${PROJECT_SOURCE_DIR}/src/templates/package.cpp
   ${PROJECT_SOURCE_DIR}/src/templates/package_folder.cpp
+  ${PROJECT_SOURCE_DIR}/src/util/fault_injection.cpp
   ${PROJECT_SOURCE_DIR}/src/util/files.cpp
   ${PROJECT_SOURCE_DIR}/src/util/text.cpp)
 set_target_properties(tessary-template-packer PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)

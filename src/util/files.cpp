@@ -11,6 +11,8 @@
 #include <cstring>
 #include <random>
 
+#include "util/fault_injection.h"
+
 namespace tessary::util {
 
 bool isBareFileName(std::string_view name) {
@@ -101,11 +103,19 @@ Status readFile(const std::string& path, std::string& out, uint64_t maxBytes) {
 
 namespace {
 
+constexpr std::string_view kTemporaryTag = ".tmp";
+constexpr size_t kTemporaryDigits = 8;
+
 std::string temporaryNameFor(const std::string& path) {
   static thread_local std::mt19937_64 rng{std::random_device{}()};
   char suffix[32];
   std::snprintf(suffix, sizeof suffix, ".tmp%08llx", static_cast<unsigned long long>(rng() & 0xFFFFFFFFu));
   return joinPath(folderOf(path), "." + fileNameOf(path) + suffix);
+}
+
+// What a full disk reports, for a write the fault seam fails.
+Status injectedWriteFailure(const std::string& path) {
+  return Status::Error("Cannot write " + path + ": " + errnoText(ENOSPC));
 }
 
 Status writeAll(int fd, const char* p, size_t n, const std::string& path) {
@@ -124,11 +134,13 @@ Status writeAll(int fd, const char* p, size_t n, const std::string& path) {
 }  // namespace
 
 Status writeFileAtomic(const std::string& path, std::string_view bytes) {
+  if (faultPoint(FaultKind::FileWrite) == FaultAction::Fail) return injectedWriteFailure(path);
   const std::string tmp = temporaryNameFor(path);
   const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) return Status::Error("Cannot write " + path + ": " + errnoText(errno));
   Status st = writeAll(fd, bytes.data(), bytes.size(), path);
   if (::close(fd) != 0 && st.ok()) st = Status::Error("Cannot write " + path + ": " + errnoText(errno));
+  if (st.ok() && faultPoint(FaultKind::FileRename) == FaultAction::Fail) st = injectedWriteFailure(path);
   if (st.ok() && ::rename(tmp.c_str(), path.c_str()) != 0)
     st = Status::Error("Cannot write " + path + ": " + errnoText(errno));
   if (!st.ok()) ::unlink(tmp.c_str());
@@ -138,6 +150,10 @@ Status writeFileAtomic(const std::string& path, std::string_view bytes) {
 Status copyFileAtomic(const std::string& from, const std::string& to) {
   const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return Status::Error("Cannot read " + from + ": " + errnoText(errno));
+  if (faultPoint(FaultKind::FileWrite) == FaultAction::Fail) {
+    ::close(in);
+    return injectedWriteFailure(to);
+  }
   const std::string tmp = temporaryNameFor(to);
   const int out = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (out < 0) {
@@ -160,6 +176,7 @@ Status copyFileAtomic(const std::string& from, const std::string& to) {
   }
   ::close(in);
   if (::close(out) != 0 && st.ok()) st = Status::Error("Cannot write " + to + ": " + errnoText(errno));
+  if (st.ok() && faultPoint(FaultKind::FileRename) == FaultAction::Fail) st = injectedWriteFailure(to);
   if (st.ok() && ::rename(tmp.c_str(), to.c_str()) != 0)
     st = Status::Error("Cannot write " + to + ": " + errnoText(errno));
   if (!st.ok()) ::unlink(tmp.c_str());
@@ -167,8 +184,40 @@ Status copyFileAtomic(const std::string& from, const std::string& to) {
 }
 
 Status removeFile(const std::string& path) {
+  if (faultPoint(FaultKind::Delete) == FaultAction::Fail)
+    return Status::Error("Cannot delete " + path + ": " + errnoText(EACCES));
   if (::unlink(path.c_str()) != 0) return Status::Error("Cannot delete " + path + ": " + errnoText(errno));
   return Status::OK();
+}
+
+bool isTemporaryLeftover(std::string_view name) {
+  // "." + a name of at least one character + ".tmp" + eight hexadecimal digits.
+  const size_t tail = kTemporaryTag.size() + kTemporaryDigits;
+  if (name.size() < 2 + tail || name[0] != '.') return false;
+  const std::string_view suffix = name.substr(name.size() - tail);
+  if (suffix.substr(0, kTemporaryTag.size()) != kTemporaryTag) return false;
+  for (const char c : suffix.substr(kTemporaryTag.size()))
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+  return true;
+}
+
+std::vector<std::string> removeTemporaryLeftovers(const std::string& folder) {
+  std::vector<std::string> removed;
+  DIR* d = ::opendir(folder.c_str());
+  if (!d) return removed;
+  std::vector<std::string> found;
+  while (dirent* e = ::readdir(d)) {
+    const std::string name = e->d_name;
+    if (!isTemporaryLeftover(name)) continue;
+    // Only a plain file of our own pattern; a link of that name is left alone.
+    struct stat st {};
+    if (::lstat(joinPath(folder, name).c_str(), &st) == 0 && S_ISREG(st.st_mode)) found.push_back(name);
+  }
+  ::closedir(d);
+  std::sort(found.begin(), found.end());
+  for (const std::string& name : found)
+    if (removeFile(joinPath(folder, name)).ok()) removed.push_back(name);
+  return removed;
 }
 
 Status renameFile(const std::string& from, const std::string& to) {

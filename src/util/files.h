@@ -32,6 +32,14 @@ Status copyFileAtomic(const std::string& from, const std::string& to);
 Status removeFile(const std::string& path);
 Status renameFile(const std::string& from, const std::string& to);
 
+// True when the name is one writeFileAtomic and copyFileAtomic give their
+// temporary files: "." + the file's name + ".tmp" + eight hexadecimal digits.
+bool isTemporaryLeftover(std::string_view name);
+// Deletes the plain files of the folder whose names are temporary leftovers
+// (what a process killed between writing and renaming leaves behind); returns
+// the names deleted, sorted. Nothing else in the folder is touched.
+std::vector<std::string> removeTemporaryLeftovers(const std::string& folder);
+
 // Path helpers on "/"-separated paths.
 std::string joinPath(std::string_view folder, std::string_view name);
 std::string fileNameOf(std::string_view path);        // "a/b.c" -> "b.c"

@@ -1,7 +1,9 @@
 #include "generator/html_gen.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <memory>
 
@@ -29,6 +31,12 @@ int count(const RecordingLog& log, const std::string& text) {
   int n = 0;
   for (const auto& l : log.lines) n += l.text == text;
   return n;
+}
+
+// Option row 998 as the blog file holds it: -1 when there is none.
+int lastGenerationComplete(store::BlogDb& blog) {
+  store::Statement st = blog.database().prepare("SELECT OptionInteger FROM tblOptions WHERE OptionKey = 998");
+  return sqlite3_step(st.get()) == SQLITE_ROW ? sqlite3_column_int(st.get(), 0) : -1;
 }
 
 // A blog in a temporary program folder without "@default.tem", so runs use the
@@ -332,6 +340,100 @@ TEST_F(GenerationRunTest, ChosenPackageIsUsedAndItsFilesInstalled) {
   EXPECT_EQ(row("twice.txt").fresh, util::crcToStored(util::CalculateCRC32String("second")));
   EXPECT_FALSE(util::fileExists(dir_.file("HTML/outside.txt")));
   EXPECT_TRUE(log_.contains("Done!"));
+}
+
+TEST_F(GenerationRunTest, TheBlogFileRecordsWhetherTheLastRunCompleted) {
+  EXPECT_EQ(lastGenerationComplete(*blog_), -1);
+  run();
+  EXPECT_EQ(lastGenerationComplete(*blog_), 1);
+  // A run that ends early (its output folder cannot be made) leaves 0.
+  ASSERT_TRUE(util::renameFile(dir_.file("HTML"), dir_.file("HTML.away")).ok());
+  testing::writeFile(dir_.file("HTML"), "a file where the folder should be");
+  EXPECT_THROW(run(), OutputError);
+  EXPECT_EQ(lastGenerationComplete(*blog_), 0);
+  // Saving and loading the options keep the row.
+  blog_->SaveOptions();
+  blog_->LoadOptions();
+  EXPECT_EQ(lastGenerationComplete(*blog_), 0);
+  ASSERT_TRUE(util::removeFile(dir_.file("HTML")).ok());
+  ASSERT_TRUE(util::renameFile(dir_.file("HTML.away"), dir_.file("HTML")).ok());
+  run();
+  EXPECT_EQ(lastGenerationComplete(*blog_), 1);
+}
+
+// Another program starts reading the blog file at the end of the home pass and
+// holds it until the test lets go: no commit can reach the file meanwhile.
+class ReaderAtTheEnd : public PageBuilders {
+ public:
+  explicit ReaderAtTheEnd(std::string file) : file_(std::move(file)) {}
+  ~ReaderAtTheEnd() override { release(); }
+  void recentEnd(Generator& g) override {
+    g.WritePage("last.html", "the last page");
+    sqlite3_open_v2(file_.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_exec(db_, "BEGIN; SELECT count(*) FROM tblPages;", nullptr, nullptr, nullptr);
+  }
+  void release() {
+    if (!db_) return;
+    sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db_);
+    db_ = nullptr;
+  }
+
+ private:
+  std::string file_;
+  sqlite3* db_ = nullptr;
+};
+
+TEST_F(GenerationRunTest, FailedTrackingCommitEndsTheRunWithAnError) {
+  run();
+  auto builders = std::make_unique<ReaderAtTheEnd>(dir_.file("site.zdb"));
+  EXPECT_ANY_THROW(run(std::move(builders)));
+  EXPECT_FALSE(log_.contains("Done!"));
+  bool red = false;
+  for (const auto& l : log_.lines) red = red || (l.coloured && l.colour == colours::kRed);
+  EXPECT_TRUE(red);
+  EXPECT_EQ(blog_->database().transactionDepth(), 0);
+  EXPECT_NE(lastGenerationComplete(*blog_), 1);
+}
+
+TEST_F(GenerationRunTest, LeftoverTemporaryFilesOfAKilledRunAreRemovedAndNothingElse) {
+  run();
+  const std::vector<std::string> mine = {".index.html.tmp0123abcd", ".tag.gif.tmpffffffff"};
+  const std::vector<std::string> others = {".htaccess", ".x.tmp", "index.html.tmp0123abcd", ".a.tmp0123ABCD",
+                                           ".b.tmp0123abc", "notes.txt"};
+  for (const auto& f : mine) testing::writeFile(out_ + f, "half a page");
+  for (const auto& f : others) testing::writeFile(out_ + f, "someone else's");
+  run();
+  for (const auto& f : mine) EXPECT_FALSE(util::fileExists(out_ + f)) << f;
+  for (const auto& f : others) EXPECT_EQ(testing::readFile(out_ + f), "someone else's") << f;
+}
+
+TEST_F(GenerationRunTest, AnArticleNamedLikeTheHomePageInOtherCaseTakesItsPlaceUnderItsName) {
+  addEntry(store::kBlogEntry, util::encodeDate(2004, 1, 10), "An entry");
+  run();
+  markPublished();
+  ASSERT_TRUE(util::fileExists(out_ + "index.html"));
+  addEntry(store::kArticlePage, util::encodeDate(2004, 1, 11), "Front", "INDEX", "front page text");
+  run();
+  EXPECT_TRUE(log_.contains("*** This page will overwrite the Blog Index Page ***"));
+  EXPECT_TRUE(util::fileExists(out_ + "index.html"));
+  EXPECT_FALSE(util::fileExists(out_ + "INDEX.html"));
+  EXPECT_NE(testing::readFile(out_ + "index.html").find("front page text"), std::string::npos);
+  EXPECT_FALSE(log_.contains("...Removing orphan page index.html"));
+  EXPECT_NE(row("index.html").fresh, 0);
+}
+
+TEST_F(GenerationRunTest, APictureNamedLikeATemplateFileInOtherCaseReplacesItUnderTheTemplateName) {
+  // A first run: the template's name is the one its pages link.
+  addStored(true, "TAG.GIF", "the blog's own tag picture");
+  run();
+  EXPECT_EQ(testing::readFile(out_ + "tag.gif"), "the blog's own tag picture");
+  EXPECT_FALSE(util::fileExists(out_ + "TAG.GIF"));
+  markPublished();
+  run();
+  EXPECT_EQ(testing::readFile(out_ + "tag.gif"), "the blog's own tag picture");
+  EXPECT_FALSE(log_.contains("...Removing orphan page tag.gif"));
+  EXPECT_EQ(counters_.pagesRemoved, 0);
 }
 
 TEST(CategorySlotsTest, AnyNumberOfKeysFits) {

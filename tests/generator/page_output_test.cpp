@@ -1,9 +1,15 @@
 #include "generator/page_output.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 #include "support/test_support.h"
 #include "util/crc32.h"
@@ -17,6 +23,45 @@ using testing::RecordingUI;
 using testing::TempDir;
 
 int32_t crcOf(const std::string& s) { return util::crcToStored(util::CalculateCRC32String(s)); }
+
+// Another program reading the blog file: while it holds its read transaction
+// no commit can reach the file.
+class ReaderHoldingTheFile {
+ public:
+  explicit ReaderHoldingTheFile(const std::string& file) {
+    sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_exec(db_, "BEGIN; SELECT count(*) FROM tblPages;", nullptr, nullptr, nullptr);
+  }
+  ~ReaderHoldingTheFile() {
+    sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db_);
+  }
+  ReaderHoldingTheFile(const ReaderHoldingTheFile&) = delete;
+  ReaderHoldingTheFile& operator=(const ReaderHoldingTheFile&) = delete;
+
+ private:
+  sqlite3* db_ = nullptr;
+};
+
+// The PageKeys the blog file holds, read through a connection of its own.
+std::vector<std::string> storedKeys(const std::string& file) {
+  std::vector<std::string> keys;
+  sqlite3* db = nullptr;
+  // Read-write: a killed writer's journal is rolled back first.
+  sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  sqlite3_stmt* st = nullptr;
+  sqlite3_prepare_v2(db, "SELECT PageKey FROM tblPages ORDER BY PageKey", -1, &st, nullptr);
+  while (sqlite3_step(st) == SQLITE_ROW) keys.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+  sqlite3_finalize(st);
+  sqlite3_close(db);
+  return keys;
+}
+
+bool hasRedLine(const RecordingLog& log) {
+  for (const auto& l : log.lines)
+    if (l.coloured && l.colour == colours::kRed) return true;
+  return false;
+}
 
 ino_t inodeOf(const std::string& path) {
   struct stat st {};
@@ -163,10 +208,62 @@ TEST_F(PageOutputTest, FilesWithoutRowAreNeverTouched) {
   EXPECT_EQ(file("mine.txt"), "keep");
 }
 
-TEST_F(PageOutputTest, NamesDifferingInCaseAreTwoRows) {
+TEST_F(PageOutputTest, NamesDifferingOnlyInCaseShareTheFileOfTheFirst) {
+  // As where names are compared without case: the later one replaces the
+  // content of the file the first one made, under the first one's name.
   run({{"Index.html", "one"}, {"index.html", "two"}});
-  EXPECT_EQ(row("Index.html").fresh, crcOf("one"));
-  EXPECT_EQ(row("index.html").fresh, crcOf("two"));
+  EXPECT_EQ(row("Index.html").fresh, crcOf("two"));
+  EXPECT_EQ(row("Index.html").local, crcOf("two"));
+  EXPECT_FALSE(hasRow("index.html"));
+  EXPECT_EQ(util::listFiles(out_), std::vector<std::string>{"Index.html"});
+  EXPECT_EQ(file("Index.html"), "two");
+}
+
+TEST_F(PageOutputTest, ANameInOtherCaseKeepsTheTrackedOrLinkedSpellingAndNothingIsDeleted) {
+  run({{"index.html", "home"}, {"tag.gif", "template picture"}});
+  publish();
+  log_.lines.clear();
+  {
+    PageOutput output(*blog_, log_, out_);
+    output.ResetNewChecksums();
+    output.WritePage("INDEX.html", "an article in the home page's place");
+    output.WritePage("TAG.GIF", "the blog's own picture");
+    output.RemoveOrphans();
+  }
+  EXPECT_EQ(util::listFiles(out_), (std::vector<std::string>{"index.html", "tag.gif"}));
+  EXPECT_EQ(file("index.html"), "an article in the home page's place");
+  EXPECT_EQ(file("tag.gif"), "the blog's own picture");
+  EXPECT_FALSE(hasRow("INDEX.html"));
+  EXPECT_EQ(row("index.html").fresh, crcOf("an article in the home page's place"));
+  EXPECT_FALSE(log_.contains("...Removing orphan page index.html"));
+
+  // A first run: the spelling the site links, named before the page comes.
+  TempDir other;
+  store::BlogDb fresh(other.path(), ui_);
+  ASSERT_TRUE(fresh.CreateBlog(other.file("f.zdb")));
+  {
+    PageOutput output(fresh, log_, other.path() + "/");
+    output.ResetNewChecksums();
+    output.preferSpelling("index.html");
+    output.WritePage("INDEX.html", "article");
+    output.RemoveOrphans();
+  }
+  EXPECT_TRUE(util::fileExists(other.file("index.html")));
+  EXPECT_FALSE(util::fileExists(other.file("INDEX.html")));
+  fresh.CloseBlog();
+}
+
+TEST_F(PageOutputTest, AnOrphanDifferingOnlyInCaseFromALivePageIsNotDeleted) {
+  // Rows of both spellings (an older run made them): the orphan's file is the
+  // live page's file where names are compared without case.
+  blog_->database().exec(
+      "INSERT INTO tblPages (PageKey, PageCRCExisting, PageCRCNew, PageCRCLocal) VALUES ('INDEX.html', 5, 5, 5), "
+      "('index.html', 0, 0, 0)");
+  testing::writeFile(out_ + "INDEX.html", "older article");
+  run({{"index.html", "home"}});
+  EXPECT_TRUE(util::fileExists(out_ + "INDEX.html"));
+  EXPECT_EQ(file("index.html"), "home");
+  EXPECT_EQ(row("INDEX.html").fresh, 0);
 }
 
 TEST_F(PageOutputTest, MarkAllAsNewClearsThePublishedChecksum) {
@@ -280,6 +377,61 @@ TEST_F(PageOutputTest, TrackingWritesOfARunAreCommittedInBatches) {
   EXPECT_EQ(blog_->database().transactionDepth(), 0);
   EXPECT_EQ(blog_->tblPages().recordCount(), 2500);
   EXPECT_EQ(row("p2499.html").local, crcOf("text 2499"));
+}
+
+TEST_F(PageOutputTest, FailedTrackingCommitIsAnErrorAndKeepsStoredRows) {
+  {
+    PageOutput output(*blog_, log_, out_);
+    output.ResetNewChecksums();
+    output.WritePage("a.html", "one");
+    output.commit();
+    output.WritePage("b.html", "two");
+    {
+      ReaderHoldingTheFile reader(dir_.file("t.zdb"));
+      EXPECT_THROW(output.commit(), std::exception);
+    }
+    EXPECT_TRUE(hasRedLine(log_));
+    EXPECT_EQ(blog_->database().transactionDepth(), 0);
+  }
+  // Only the batch of the failed commit is gone.
+  EXPECT_EQ(storedKeys(dir_.file("t.zdb")), std::vector<std::string>{"a.html"});
+  EXPECT_EQ(row("a.html").local, crcOf("one"));
+}
+
+TEST_F(PageOutputTest, AKilledRunLosesAtMostTheTrackingOfTheLastSecond) {
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    PageOutput output(*blog_, log_, out_);
+    output.ResetNewChecksums();
+    output.WritePage("early.html", "written well before the end");
+    std::this_thread::sleep_for(std::chrono::milliseconds(1300));
+    output.WritePage("late.html", "written just before the end");
+    ::_exit(137);  // as a kill: no destructor, no commit
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 137);
+  const std::vector<std::string> keys = storedKeys(dir_.file("t.zdb"));
+  EXPECT_NE(std::find(keys.begin(), keys.end(), "early.html"), keys.end());
+}
+
+TEST_F(PageOutputTest, MarkAllCommandsRaiseWhenTheirCommitFails) {
+  run({{"a.html", "one"}, {"b.html", "two"}});
+  for (const bool asNew : {true, false}) {
+    publish();
+    if (!asNew) blog_->database().exec("UPDATE tblPages SET PageCRCExisting = 0");
+    ui_.status.clear();
+    ui_.answers = {store::Answer::Yes};
+    {
+      ReaderHoldingTheFile reader(dir_.file("t.zdb"));
+      EXPECT_THROW(asNew ? MarkAllAsNew(*blog_) : MarkAllAsPublished(*blog_), std::exception) << asNew;
+    }
+    EXPECT_FALSE(ui_.statusOpen);
+    for (const std::string& s : ui_.status) EXPECT_EQ(s.find("complete"), std::string::npos) << s;
+    EXPECT_EQ(blog_->database().transactionDepth(), 0);
+    EXPECT_EQ(row("a.html").existing, asNew ? crcOf("one") : 0);
+  }
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 // The file-copy publishing run into a temporary folder, and the dispatch.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include "publish/ftp_blog.h"
 #include "publish/publish_fixture.h"
@@ -149,6 +152,110 @@ TEST_F(FileCopyTest, NamesThatAreNotPlainFileNamesAreNeitherCopiedNorDeleted) {
   EXPECT_EQ(testing::readFile(program.file("victim.html")), "keep me");
   EXPECT_FALSE(util::fileExists(program.path() + "/dest/copied.html"));
   EXPECT_EQ(rows().size(), 2u);
+}
+
+TEST_F(FileCopyTest, APublishAfterAnUnfinishedGenerationRunDeletesNothing) {
+  addPage("a.html", "new a");
+  addOrphan("gone.html", 7);
+  ASSERT_TRUE(util::createDirectories(destination).ok());
+  testing::writeFile(destination + "/gone.html", "live page");
+  blog->database().exec(
+      "INSERT INTO tblOptions (OptionKey, OptionName, OptionValue, OptionInteger) "
+      "VALUES (998, 'Last Generation Complete', '0', 0)");
+  PublishOutcome out = publish();
+  EXPECT_TRUE(hasLine("The last generation run did not finish: generate the pages again before publishing deletions.",
+                      colours::kRed));
+  EXPECT_EQ(testing::readFile(destination + "/gone.html"), "live page");
+  EXPECT_EQ(rows().at("gone.html"), (PageState{7, 0}));
+  EXPECT_EQ(testing::readFile(destination + "/a.html"), "new a");
+  EXPECT_EQ(rows().at("a.html").existing, testing::crcOf("new a"));
+  EXPECT_TRUE(out.deletionsWithheld);
+
+  // Once a run completed, the deletion goes through.
+  blog->database().exec("UPDATE tblOptions SET OptionInteger = 1, OptionValue = '1' WHERE OptionKey = 998");
+  log.lines.clear();
+  out = publish();
+  EXPECT_FALSE(out.deletionsWithheld);
+  EXPECT_FALSE(util::fileExists(destination + "/gone.html"));
+  EXPECT_EQ(rows().count("gone.html"), 0u);
+}
+
+TEST_F(FileCopyTest, APageWhoseLocalCopyIsNotCompleteIsNotPublished) {
+  addPage("a.html", "the page as recorded");
+  addPage("b.html", "b");
+  // The run recorded a.html but its file never became complete.
+  blog->database().exec("UPDATE tblPages SET PageCRCLocal = 0 WHERE PageKey = 'a.html'");
+  testing::writeFile(output + "a.html", "an older page");
+  const PublishOutcome out = publish();
+  EXPECT_TRUE(hasLine("...a.html skipped: its file in the output folder is not the one the last generation run "
+                      "produced.",
+                      colours::kRed));
+  EXPECT_FALSE(util::fileExists(destination + "/a.html"));
+  EXPECT_EQ(rows().at("a.html").existing, 0);
+  EXPECT_EQ(testing::readFile(destination + "/b.html"), "b");
+  EXPECT_EQ(out.incomplete, 1);
+}
+
+TEST_F(FileCopyTest, LeftoverTemporaryFilesInTheDestinationAreRemovedAndNothingElse) {
+  addPage("a.html", "a");
+  ASSERT_TRUE(util::createDirectories(destination).ok());
+  const std::vector<std::string> mine = {".a.html.tmp0123abcd", ".old.html.tmp89abcdef"};
+  const std::vector<std::string> others = {".htaccess", ".x.tmp", "a.html.tmp0123abcd", ".b.tmp0123abcz"};
+  for (const auto& f : mine) testing::writeFile(destination + "/" + f, "half a page");
+  for (const auto& f : others) testing::writeFile(destination + "/" + f, "the site's own");
+  publish();
+  for (const auto& f : mine) EXPECT_FALSE(util::fileExists(destination + "/" + f)) << f;
+  for (const auto& f : others) EXPECT_EQ(testing::readFile(destination + "/" + f), "the site's own") << f;
+  EXPECT_EQ(log.texts().back(), "File Copy complete.");
+}
+
+TEST_F(FileCopyTest, ALinkPlantedUnderTheTestFileNameMakesNoFileOutsideTheDestination) {
+  addPage("a.html", "a");
+  ASSERT_TRUE(util::createDirectories(destination).ok());
+  const std::string outside = program.file("outside.txt");
+  ASSERT_EQ(::symlink(outside.c_str(), (destination + "/~~~20240309140507.$$$").c_str()), 0);
+  const PublishOutcome out = publish();
+  EXPECT_FALSE(out.completed);
+  EXPECT_FALSE(util::fileExists(outside));
+  EXPECT_EQ(log.texts().back(), "*** Unable to write to destination directory.");
+  EXPECT_EQ(rows().at("a.html").existing, 0);
+}
+
+TEST_F(FileCopyTest, AnOrphanDifferingOnlyInCaseFromALivePageIsNotDeletedAtTheDestination) {
+  addPage("index.html", "home", 3);
+  addOrphan("INDEX.html", 9);
+  ASSERT_TRUE(util::createDirectories(destination).ok());
+  testing::writeFile(destination + "/INDEX.html", "older article");
+  const PublishOutcome out = publish();
+  EXPECT_EQ(out.errors, 0);
+  EXPECT_TRUE(util::fileExists(destination + "/INDEX.html"));
+  EXPECT_EQ(testing::readFile(destination + "/index.html"), "home");
+  EXPECT_EQ(rows().count("INDEX.html"), 0u);
+}
+
+TEST_F(FileCopyTest, AFailedTrackingCommitIsAnError) {
+  addPage("a.html", "a");
+  addPage("b.html", "b");
+  // A reader takes the blog file once the first copy is made and keeps it.
+  struct Reader {
+    sqlite3* db = nullptr;
+    ~Reader() {
+      if (!db) return;
+      sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+      sqlite3_close(db);
+    }
+  } reader;
+  const std::string file = program.file("site.zdb");
+  log.onLine = [&](const std::string& text) {
+    if (text != "...Copying b.html" || reader.db) return;
+    sqlite3_open_v2(file.c_str(), &reader.db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_exec(reader.db, "BEGIN; SELECT count(*) FROM tblPages;", nullptr, nullptr, nullptr);
+  };
+  EXPECT_ANY_THROW(publish());
+  EXPECT_FALSE(hasPlainLine("File Copy complete."));
+  EXPECT_TRUE(std::any_of(log.lines.begin(), log.lines.end(),
+                          [](const auto& l) { return l.coloured && l.colour == colours::kRed; }));
+  EXPECT_EQ(blog->database().transactionDepth(), 0);
 }
 
 TEST_F(FileCopyTest, TheDispatchFollowsThePublishingLocation) {

@@ -191,6 +191,22 @@ TEST_F(TFTPSendTest, PassiveReplyNumbersGiveAddressAndPort) {
   EXPECT_FALSE(server.received("STOR page.html"));
 }
 
+TEST_F(TFTPSendTest, APassiveReplyNamingAnotherAddressConnectsToTheServerItself) {
+  // The data listener is on 127.0.0.1 only: a connection to 127.0.0.2 is refused.
+  ScriptedFtpServer server;
+  server.on("EPSV 1", "500 No\r\n");
+  server.on("PASV", "227 Entering Passive Mode (127,0,0,2,{pasvport})\r\n");
+  server.start();
+  TFTPSend ftp;
+  aim(ftp, server);
+  ASSERT_TRUE(ftp.LogOn());
+  EXPECT_TRUE(uploadOnce(ftp, dir.file("a.html"), "<p>here</p>"));
+  EXPECT_EQ(ftp.DataIP(), "127.0.0.1");
+  ftp.LogOff();
+  server.join();
+  EXPECT_EQ(server.stored().at("page.html"), "<p>here</p>");
+}
+
 TEST_F(TFTPSendTest, ExtendedPassiveOverIPv6HasNoFallback) {
   if (!ipv6LoopbackAvailable()) GTEST_SKIP() << "no IPv6 loopback on this machine";
   ScriptedFtpServer server(true);

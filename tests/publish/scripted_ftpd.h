@@ -43,7 +43,7 @@ class ScriptedFtpServer {
   void greet(std::string raw) { greeting_ = std::move(raw); }
   // The raw reply to a command, found by the whole command line first, then by
   // its verb. "<silent>" sends nothing, "<close>" closes the connection. In a
-  // reply "{pasv}" becomes h1,h2,h3,h4,p1,p2 and "{epsv}" the port of a new
+  // reply "{pasv}" becomes h1,h2,h3,h4,p1,p2 ("{pasvport}" only p1,p2) and "{epsv}" the port of a new
   // data listener. "STOR-DATA" "<close>" closes everything once the data
   // connection is open; "STOR-END" is the reply after the data.
   void on(const std::string& key, std::string raw) { onEach(key, {std::move(raw)}); }
@@ -160,6 +160,10 @@ class ScriptedFtpServer {
   std::string expand(std::string reply) {
     size_t at;
     if ((at = reply.find("{epsv}")) != std::string::npos) reply.replace(at, 6, newDataListener());
+    if ((at = reply.find("{pasvport}")) != std::string::npos) {
+      const int port = std::stoi(newDataListener());
+      reply.replace(at, 10, std::to_string(port / 256) + "," + std::to_string(port % 256));
+    }
     if ((at = reply.find("{pasv}")) != std::string::npos) {
       const int port = std::stoi(newDataListener());
       reply.replace(at, 6, "127,0,0,1," + std::to_string(port / 256) + "," + std::to_string(port % 256));

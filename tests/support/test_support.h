@@ -36,13 +36,21 @@ struct LogLine {
 class RecordingLog : public ProgressLog {
  public:
   void ClearLog() override { lines.clear(); ++clears; }
-  void AppendLine(const std::string& text) override { lines.push_back({false, {}, text}); }
-  void AppendColouredLine(Colour c, const std::string& text) override { lines.push_back({true, c, text}); }
+  void AppendLine(const std::string& text) override {
+    lines.push_back({false, {}, text});
+    if (onLine) onLine(text);
+  }
+  void AppendColouredLine(Colour c, const std::string& text) override {
+    lines.push_back({true, c, text});
+    if (onLine) onLine(text);
+  }
   std::vector<std::string> texts() const;
   bool contains(const std::string& text) const;
 
   std::vector<LogLine> lines;
   int clears = 0;
+  // Called after each line is recorded, for tests that act at a given step.
+  std::function<void(const std::string&)> onLine;
 };
 
 // Records every text shown; answers questions from `answers` in order, then
