@@ -109,5 +109,16 @@ TEST_F(TemplateRunTest, AnArticlePageLeavesTheFullTextInTheCurrentEntryRecord) {
       << month;
 }
 
+// An extra file named like the home page in another case: the green line says
+// that it takes the home page's place, and it does so only when that is true.
+TEST_F(TemplateRunTest, TheOverwriteLineForAFileIsTrue) {
+  addEntry(store::kBlogEntry, util::encodeDate(2004, 1, 10), "January");
+  addFile("Index.html", "<html>the file</html>");
+  run();
+  EXPECT_TRUE(log_.contains("processing file Index.html"));
+  const bool said = log_.contains("*** This page will overwrite the Blog Index Page ***");
+  EXPECT_EQ(said, page("index.html") == "<html>the file</html>");
+}
+
 }  // namespace
 }  // namespace tessary::generator
