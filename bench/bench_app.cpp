@@ -52,10 +52,13 @@
 #include "app/mainform.h"
 #include "store/blog_db.h"
 #include "util/date_time.h"
+#include "bench_blog.h"
 
 extern char** environ;
 
 using namespace tessary;
+
+using bench::QuietUI;
 
 namespace {
 
@@ -63,68 +66,13 @@ using Clock = std::chrono::steady_clock;
 
 double seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
 
-class QuietUI : public store::UserInterface {
- public:
-  void showMessage(const std::string&) override {}
-  void showError(const std::string&) override {}
-  store::Answer confirm(const std::string&, store::Buttons) override { return store::Answer::Yes; }
-  void statusShow(const std::string&) override {}
-  void statusSetMessage(const std::string&) override {}
-  void statusClose() override {}
-};
-
-std::string prose(std::mt19937& rng, size_t bytes) {
-  static const char* kWords[] = {"the",  "blog",   "entry",  "static", "page",   "template", "archive", "month",
-                                 "with", "about",  "garden", "today",  "photo",  "travel",   "river",   "coffee",
-                                 "book", "friend", "music",  "winter", "summer", "<p>",      "<b>",     "</b>"};
-  std::string s;
-  std::uniform_int_distribution<size_t> pick(0, sizeof kWords / sizeof kWords[0] - 1);
-  while (s.size() < bytes) {
-    s += kWords[pick(rng)];
-    s += ' ';
-  }
-  s.resize(bytes);
-  return s;
-}
-
 // The blog of bench_generate, mixed shape.
 bool buildBlog(const std::string& programFolder, const std::string& file, int count) {
   QuietUI ui;
   std::mt19937 rng(7);
   store::BlogDb blog(programFolder, ui);
   if (!blog.CreateBlog(file)) return false;
-  blog.database().exec("DELETE FROM tblBlog");  // the sample entries
-  blog.database().notifyDataChanged("tblBlog");
-  {
-    store::Transaction tx(blog.database());
-    store::Table& cats = blog.tblCategory();
-    for (int c = 0; c < 20; ++c) {
-      cats.insert();
-      cats.setString("CategoryTitle", "Category " + std::to_string(c));
-      cats.setString("CategoryName", "cat" + std::to_string(c));
-      cats.setString("CategoryText", prose(rng, 200));
-      cats.post();
-    }
-    store::Table& t = blog.tblBlog();
-    const util::DateTime start = util::encodeDate(2016, 1, 1);
-    const double span = 8 * 365.25;
-    std::uniform_int_distribution<int> cat(1, 20), kind(0, 99);
-    for (int i = 0; i < count; ++i) {
-      const int k = kind(rng);
-      const int type = k < 70 ? 0 : k < 95 ? 1 : 2;
-      t.insert();
-      t.setDateTime("BlogDateTime", start + span * i / count + 0.375);
-      t.setInteger("BlogPageType", type);
-      t.setString("BlogTitle", "Entry number " + std::to_string(i));
-      t.setString("BlogText", prose(rng, 1500));
-      if (type != 0) t.setString("BlogPageName", "page" + std::to_string(i));
-      t.setInteger("BlogCategory", cat(rng));
-      t.setInteger("BlogCategory2", -1);
-      t.setInteger("BlogCategory3", -1);
-      t.post();
-    }
-    tx.commit();
-  }
+  bench::fillBenchmarkBlog(blog, count, false, rng);
   blog.CloseBlog();
   return true;
 }
