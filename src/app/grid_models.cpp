@@ -1,10 +1,12 @@
 #include "app/grid_models.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QPainter>
 #include <QPalette>
 
 #include "app/texts.h"
+#include "store/entries.h"
 #include "store/schema.h"
 #include "util/text.h"
 
@@ -12,7 +14,6 @@ namespace tessary::app {
 
 namespace {
 const std::string kEmpty;
-constexpr int kTblBlog = 0, kTblPictures = 1, kTblFiles = 2, kTblOptions = 3;
 }  // namespace
 
 // ---- TableGridModel ---------------------------------------------------------------
@@ -100,7 +101,7 @@ QVariant TableGridModel::headerData(int section, Qt::Orientation o, int role) co
 // ---- EntryGridModel --------------------------------------------------------------
 
 EntryGridModel::EntryGridModel(store::BlogDb& blog, QObject* parent)
-    : TableGridModel(blog, kTblBlog,
+    : TableGridModel(blog, kTableBlog,
                      {{texts::kColDateTime, "BlogDateTime", 150},
                       {texts::kColTitle, "BlogTitle", 250},
                       {texts::kColEntryType, "BlogPageType", 0},
@@ -177,7 +178,7 @@ QVariant EntryGridModel::cellData(int row, int column, int role) const {
 // ---- OptionGridModel -------------------------------------------------------------
 
 OptionGridModel::OptionGridModel(store::BlogDb& blog, QObject* parent)
-    : TableGridModel(blog, kTblOptions, {{texts::kColOption, "OptionName", 200}, {texts::kColValue, "OptionValue", 300}},
+    : TableGridModel(blog, kTableOptions, {{texts::kColOption, "OptionName", 200}, {texts::kColValue, "OptionValue", 300}},
                      {"OptionKey"}, parent) {}
 
 int OptionGridModel::optionKeyAt(int row) const {
@@ -213,7 +214,7 @@ QVariant OptionGridModel::cellData(int row, int column, int role) const {
 // ---- Pictures and files -----------------------------------------------------------
 
 TableGridModel* makePictureGridModel(store::BlogDb& blog, QObject* parent) {
-  return new TableGridModel(blog, kTblPictures,
+  return new TableGridModel(blog, kTablePictures,
                             {{texts::kColPictureName, "BlogPictureName", 250},
                              {texts::kColDateAdded, "BlogPictureDate", 150},
                              {texts::kColHeight, "BlogPictureHeight", 0},
@@ -224,11 +225,47 @@ TableGridModel* makePictureGridModel(store::BlogDb& blog, QObject* parent) {
 }
 
 TableGridModel* makeFileGridModel(store::BlogDb& blog, QObject* parent) {
-  return new TableGridModel(blog, kTblFiles,
+  return new TableGridModel(blog, kTableFiles,
                             {{texts::kColFileName, "BlogFileName", 350},
                              {texts::kColDateAdded, "BlogFileDate", 150},
                              {texts::kColFileSize, "BlogFileSize", 100}},
                             {}, parent);
+}
+
+QTableView* makeGridView(TableGridModel* model, const QString& name, QWidget* parent) {
+  auto* v = new QTableView(parent);
+  v->setModel(model);
+  v->setItemDelegate(new GridCellDelegate(v));
+  v->setSelectionBehavior(QAbstractItemView::SelectRows);
+  v->setSelectionMode(QAbstractItemView::SingleSelection);
+  v->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  v->setAlternatingRowColors(false);
+  v->setWordWrap(false);
+  v->setTabKeyNavigation(false);
+  v->verticalHeader()->setVisible(false);
+  v->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  v->verticalHeader()->setDefaultSectionSize(v->fontMetrics().height() + 8);
+  v->horizontalHeader()->setHighlightSections(false);
+  v->horizontalHeader()->setStretchLastSection(true);
+  v->setAccessibleName(name);
+  const auto& cols = model->columns();
+  for (int i = 0; i < static_cast<int>(cols.size()); ++i)
+    v->setColumnWidth(i, cols[i].width > 0 ? cols[i].width : 110);
+  return v;
+}
+
+void selectTableRow(QTableView* view, TableGridModel* model) {
+  store::Table* t = model->table();
+  int row = -1;
+  if (t && t->isOpen() && store::hasCurrentRow(*t)) row = model->rowOf(t->currentRowId());
+  QItemSelectionModel* sel = view->selectionModel();
+  if (row < 0) {
+    sel->clear();
+    return;
+  }
+  const QModelIndex idx = model->index(row, 0);
+  sel->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  view->scrollTo(idx);
 }
 
 // ---- GridCellDelegate ---------------------------------------------------------------

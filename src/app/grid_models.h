@@ -9,6 +9,7 @@
 
 #include <QAbstractTableModel>
 #include <QStyledItemDelegate>
+#include <QTableView>
 #include <functional>
 #include <unordered_map>
 #include <vector>
@@ -23,6 +24,9 @@ enum GridRole {
   kFillRole = Qt::UserRole + 1,  // QColor: fills the cell 2 pixels inside its edges
   kTextColourRole,               // QColor: the text colour
 };
+
+// The tables by their place in BlogDb::table(i).
+enum BlogTableIndex { kTableBlog = 0, kTablePictures, kTableFiles, kTableOptions, kTableCategory };
 
 struct GridColumn {
   const char* title;
@@ -123,5 +127,13 @@ class GridCellDelegate : public QStyledItemDelegate {
 
 TableGridModel* makePictureGridModel(store::BlogDb& blog, QObject* parent);
 TableGridModel* makeFileGridModel(store::BlogDb& blog, QObject* parent);
+
+// A read-only grid over the model: whole rows selected one at a time, no row
+// header, rows as high as the font plus 8, the columns at their widths (110
+// where none is given), the last one stretched; named for screen readers.
+QTableView* makeGridView(TableGridModel* model, const QString& name, QWidget* parent);
+// Selects the model row of the table's current row (none when the table has no
+// current row) and scrolls to it, without moving the table.
+void selectTableRow(QTableView* view, TableGridModel* model);
 
 }  // namespace tessary::app

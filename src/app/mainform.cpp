@@ -18,7 +18,12 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/cat_list.h"
 #include "app/entry_form.h"
+#include "app/get_back.h"
+#include "app/get_cat.h"
+#include "app/get_file.h"
+#include "app/get_pict.h"
 #include "app/event_pump.h"
 #include "app/exportdb2_form.h"
 #include "app/opt_extra.h"
@@ -208,24 +213,7 @@ QWidget* TtheMainForm::buildSideBar() {
 }
 
 QTableView* TtheMainForm::buildGrid(TableGridModel* model, const QString& name) {
-  auto* v = new QTableView(this);
-  v->setModel(model);
-  v->setItemDelegate(new GridCellDelegate(v));
-  v->setSelectionBehavior(QAbstractItemView::SelectRows);
-  v->setSelectionMode(QAbstractItemView::SingleSelection);
-  v->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  v->setAlternatingRowColors(false);
-  v->setWordWrap(false);
-  v->setTabKeyNavigation(false);
-  v->verticalHeader()->setVisible(false);
-  v->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  v->verticalHeader()->setDefaultSectionSize(v->fontMetrics().height() + 8);
-  v->horizontalHeader()->setHighlightSections(false);
-  v->horizontalHeader()->setStretchLastSection(true);
-  v->setAccessibleName(name);
-  const auto& cols = model->columns();
-  for (int i = 0; i < static_cast<int>(cols.size()); ++i)
-    v->setColumnWidth(i, cols[i].width > 0 ? cols[i].width : 110);
+  QTableView* v = makeGridView(model, name, this);
   connect(v->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this, model](const QModelIndex& current) { gridRowChosen(model, current.row()); });
   return v;
@@ -462,17 +450,8 @@ void TtheMainForm::selectCurrentRows() {
   syncingSelection_ = true;
   TableGridModel* models[] = {entryModel_, pictureModel_, fileModel_, optionModel_};
   for (int i = 0; i < 4; ++i) {
-    store::Table* t = models[i]->table();
-    int row = -1;
-    if (blog_.isOpen() && t && t->isOpen() && store::hasCurrentRow(*t)) row = models[i]->rowOf(t->currentRowId());
-    QItemSelectionModel* sel = grids_[i]->selectionModel();
-    if (row < 0) {
-      sel->clear();
-    } else {
-      const QModelIndex idx = models[i]->index(row, 0);
-      sel->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-      grids_[i]->scrollTo(idx);
-    }
+    if (blog_.isOpen()) selectTableRow(grids_[i], models[i]);
+    else grids_[i]->selectionModel()->clear();
   }
   syncingSelection_ = false;
 }
@@ -804,18 +783,25 @@ bool TtheMainForm::runEntryEditor(store::BlogRec& rec, bool categoryMode) {
     if (was != 0) t.gotoBookmark(was);
     return title;
   };
-  // The picker windows are not part of this version yet: each says so and chooses nothing.
+  // The category picker stands over the editor, the picture and file pickers over the main window.
   seams.selectCategory = [this]() -> std::optional<CategoryChoice> {
-    notYetAvailable(texts::kSelectCategory);
-    return std::nullopt;
+    QWidget* editor = QApplication::activeModalWidget();
+    TGetCategoryForm picker(editor ? editor : this, blog_);
+    picker.setHelpOpener([this](const QString& topic) { showHelp(topic); });
+    if (picker.exec() != 1) return std::nullopt;
+    return picker.choice();
   };
   seams.insertPicture = [this]() -> std::optional<PictureChoice> {
-    notYetAvailable(texts::kInsertAPicture);
-    return std::nullopt;
+    TGetPictureForm picker(this, blog_);
+    picker.setHelpOpener([this](const QString& topic) { showHelp(topic); });
+    if (picker.exec() != 1) return std::nullopt;
+    return picker.choice();
   };
   seams.insertFile = [this]() -> std::optional<FileChoice> {
-    notYetAvailable(texts::kInsertAFile);
-    return std::nullopt;
+    TGetFileForm picker(this, blog_);
+    picker.setHelpOpener([this](const QString& topic) { showHelp(topic); });
+    if (picker.exec() != 1) return std::nullopt;
+    return picker.choice();
   };
   TBlogEntryForm form(this, std::move(seams));
   QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
@@ -830,14 +816,27 @@ bool TtheMainForm::runEntryEditor(store::BlogRec& rec, bool categoryMode) {
   rec = form.myBlogRec();
   return true;
 }
-bool TtheMainForm::runBackupDialog(store::BackupSettings&) { return notYetAvailable(texts::kBackupBlog); }
+bool TtheMainForm::runBackupDialog(store::BackupSettings& settings) {
+  TGetBackupForm dlg(this, programFolder_);
+  dlg.setHelpOpener([this](const QString& topic) { showHelp(topic); });
+  dlg.setSettings(settings);
+  if (dlg.exec() != 1) return false;
+  settings = dlg.settings();
+  return true;
+}
 bool TtheMainForm::runAdvancedOptions(store::BlogOptionsRec&) { return notYetAvailable(texts::kAdvancedOptions); }
 bool TtheMainForm::runRssOptions(store::BlogOptionsRec&) { return notYetAvailable(texts::kRssOptions); }
 bool TtheMainForm::runPublishingOptions(store::BlogOptionsRec&) {
   return notYetAvailable(texts::kPublishingOptions);
 }
 bool TtheMainForm::runCustomVariables(store::BlogOptionsRec&) { return notYetAvailable(texts::kCustomVariables); }
-void TtheMainForm::runCategoryList() { notYetAvailable(texts::kCategoryList); }
+void TtheMainForm::runCategoryList() {
+  if (!blog_.isOpen()) return;
+  TCategoryListForm list(this, blog_);
+  list.setHelpOpener([this](const QString& topic) { showHelp(topic); });
+  list.applyFonts(formFont_, listsFont_);
+  list.exec();
+}
 void TtheMainForm::runTemplateEditor() { notYetAvailable(texts::kTemplateEditor); }
 void TtheMainForm::showHelp(const QString& topic) { notYetAvailable("Help: " + topic); }
 

@@ -233,4 +233,41 @@ inline constexpr const char* kNotYetAvailable = "\"%1\" is not available in this
 inline constexpr const char* kError = "Error";
 inline constexpr const char* kCreateFolderQuestion = "The folder %1 does not exist. Create it?";
 
+// The category list, the three pickers and the backup dialog.
+inline constexpr const char* kAddCategory = "Add Category";
+inline constexpr const char* kEditCategory = "Edit Category";
+inline constexpr const char* kRemoveCategory = "Remove Category";
+inline constexpr const char* kSelect = "Select";
+inline constexpr const char* kInsert = "Insert";
+inline constexpr const char* kContinue = "Continue";
+inline constexpr const char* kInsertPictureBand = "Insert Picture";
+inline constexpr const char* kInsertFileBand = "Insert File";
+inline constexpr const char* kBackupBand = "Backup";
+inline constexpr const char* kColCategoryTitle = "Category Title";
+inline constexpr const char* kColCategoryPageName = "Category Page Name";
+inline constexpr const char* kColCategoryName = "CategoryName";
+inline constexpr const char* kColPictureSizePicker = "Picture Size";
+inline constexpr const char* kAddCategoryHint = "Add a new Category";
+inline constexpr const char* kAddPictureHint = "Add a Picture to the Blog";
+inline constexpr const char* kAddFileHint = "Add a File to the Blog";
+inline constexpr const char* kAlignNone = "None";
+inline constexpr const char* kAlignLeft = "Left";
+inline constexpr const char* kAlignRight = "Right";
+inline constexpr const char* kAlignTop = "Top";
+inline constexpr const char* kAlignMiddle = "Middle";
+inline constexpr const char* kAlignBottom = "Bottom";
+inline constexpr const char* kPickerHeight = "Height";
+inline constexpr const char* kPickerWidth = "Width";
+inline constexpr const char* kStoredHeight = "Stored Height";
+inline constexpr const char* kStoredWidth = "Stored Width";
+inline constexpr const char* kLinkText = "Link Text";
+inline constexpr const char* kBackupLocation = "Backup Location";
+inline constexpr const char* kBackupsToKeep = "Number of Backups to keep";
+inline constexpr const char* kChooseFolderButton = "...";
+inline constexpr const char* kChooseBackupFolderHint = "Choose the Backup Location";
+inline constexpr const char* kTopicEntriesAddCategory = "EntriesAddCategory";
+inline constexpr const char* kTopicPictures = "Pictures";
+inline constexpr const char* kTopicExtraFiles = "ExtraFiles";
+inline constexpr const char* kTopicBlogsBackup = "BlogsBackup";
+
 }  // namespace tessary::app::texts

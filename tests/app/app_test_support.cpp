@@ -6,7 +6,10 @@
 #include <QLineEdit>
 #include <QMessageBox>
 
+#include "app/mainform.h"
+#include "app/texts.h"
 #include "store/blog_db.h"
+#include "store/entries.h"
 
 namespace tessary::apptest {
 
@@ -42,14 +45,15 @@ ModalAnswerer& ModalAnswerer::press(const QString& caption) {
   return *this;
 }
 
-ModalAnswerer& ModalAnswerer::chooseFile(const QString& path) {
-  answers_.push_back([this, path](QWidget* w) {
+ModalAnswerer& ModalAnswerer::chooseFile(const QString& path, std::function<void(QFileDialog*)> look) {
+  answers_.push_back([this, path, look](QWidget* w) {
     auto* d = qobject_cast<QFileDialog*>(w);
     if (!d) {
       ++unexpected;
       if (auto* dd = qobject_cast<QDialog*>(w)) dd->reject();
       return;
     }
+    if (look) look(d);
     // As a person does: type the full name into the file name box and accept.
     auto* edit = d->findChild<QLineEdit*>("fileNameEdit");
     if (edit) edit->setText(path);
@@ -100,6 +104,49 @@ void createSampleBlog(const QString& programFolder, const QString& file) {
   store::BlogDb blog(programFolder.toStdString(), ui);
   blog.CreateBlog(file.toStdString());
   blog.CloseBlog();
+}
+
+OpenBlog::OpenBlog() {
+  createSampleBlog(pf.path(), file);
+  w = std::make_unique<app::TtheMainForm>(pf.path());
+  w->show();
+  w->openBlogFile(file);
+}
+
+OpenBlog::~OpenBlog() = default;
+
+namespace {
+// Closes the window's blog and opens the file on its own.
+template <class F>
+void readClosedBlog(OpenBlog& b, F read) {
+  b.w->runCommand(app::texts::kCloseBlog, [&b] { b.w->blog().CloseBlog(); });
+  QuietUi ui;
+  store::BlogDb again(b.pf.path().toStdString(), ui);
+  again.OpenBlog(b.file.toStdString());
+  read(again);
+}
+}  // namespace
+
+std::map<int32_t, store::BlogRec> OpenBlog::storedEntries() {
+  std::map<int32_t, store::BlogRec> out;
+  readClosedBlog(*this, [&out](store::BlogDb& blog) {
+    store::Table& tb = blog.tblBlog();
+    for (tb.first(); !tb.eof(); tb.next()) {
+      const store::BlogRec r = store::readBlogRec(tb);
+      out[r.BlogKey] = r;
+    }
+  });
+  return out;
+}
+
+std::vector<std::vector<std::string>> OpenBlog::storedCategories() {
+  std::vector<std::vector<std::string>> out;
+  readClosedBlog(*this, [&out](store::BlogDb& blog) {
+    store::Table& t = blog.tblCategory();
+    for (t.first(); !t.eof(); t.next())
+      out.push_back({t.asString("CategoryKey"), t.asString("CategoryTitle"), t.asString("CategoryName")});
+  });
+  return out;
 }
 
 }  // namespace tessary::apptest

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QFileDialog>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -11,8 +12,15 @@
 #include <QTimer>
 #include <deque>
 #include <functional>
+#include <map>
+#include <memory>
 
+#include "store/blog_rec.h"
 #include "store/user_interface.h"
+
+namespace tessary::app {
+class TtheMainForm;
+}
 
 namespace tessary::apptest {
 
@@ -25,8 +33,8 @@ class ModalAnswerer : public QObject {
 
   // Presses the button with this caption (ignoring the & of a mnemonic).
   ModalAnswerer& press(const QString& caption);
-  // Chooses a file in a file dialog and accepts it.
-  ModalAnswerer& chooseFile(const QString& path);
+  // Chooses a file in a file dialog and accepts it; `look` sees the dialog first.
+  ModalAnswerer& chooseFile(const QString& path, std::function<void(QFileDialog*)> look = {});
   // Cancels a file dialog.
   ModalAnswerer& cancelFile();
   // Runs an action on the modal window (which it must close, or press a button).
@@ -71,5 +79,26 @@ class QuietUi : public store::UserInterface {
 
 // Creates a blog file with the sample entries (no questions asked).
 void createSampleBlog(const QString& programFolder, const QString& file);
+
+// The modal window as the type a test expects; a warning and nullptr when it is another.
+template <class T>
+T* as(QWidget* w) {
+  T* d = qobject_cast<T*>(w);
+  if (!d) qWarning("unexpected window %s", w ? w->metaObject()->className() : "none");
+  return d;
+}
+
+// A main window, shown, with a sample blog of its own open.
+struct OpenBlog {
+  ProgramFolder pf;
+  QString file = pf.file("blog.zdb");
+  std::unique_ptr<app::TtheMainForm> w;
+  OpenBlog();
+  ~OpenBlog();
+  // The rows of tblBlog after the window has closed the blog, by key.
+  std::map<int32_t, store::BlogRec> storedEntries();
+  // The rows of tblCategory (key, title, page name) after the window has closed the blog.
+  std::vector<std::vector<std::string>> storedCategories();
+};
 
 }  // namespace tessary::apptest

@@ -7,6 +7,9 @@
 #include <QtTest>
 
 #include "app/entry_form.h"
+#include "app/get_cat.h"
+#include "app/get_file.h"
+#include "app/get_pict.h"
 #include "app/mainform.h"
 #include "app/texts.h"
 #include "app_test_support.h"
@@ -89,13 +92,6 @@ void setEntryText(TBlogEntryForm& f, const QString& text, int from, int to) {
 
 QString entryText(TBlogEntryForm& f) { return qs(f.myBlogRec().BlogText); }
 
-template <class T>
-T* as(QWidget* w) {
-  T* d = qobject_cast<T*>(w);
-  if (!d) qWarning("unexpected window %s", w ? w->metaObject()->className() : "none");
-  return d;
-}
-
 }  // namespace
 
 class tst_entry_form : public QObject {
@@ -136,6 +132,7 @@ class tst_entry_form : public QObject {
   void editEntryKeepsTheKeyAndCancelChangesNothing();
   void theMainWindowHandsOverPlaceAndFontsAndKeepsThePlace();
   void anEntryWrittenInTheEditorIsGenerated();
+  void categoryPictureAndFileFromThePickersAreGenerated();
   void screenshots();
 };
 
@@ -884,36 +881,6 @@ void tst_entry_form::everyControlIsNamed() {
 
 // ---- Through the main window ------------------------------------------------------------------------------
 
-namespace {
-
-struct OpenBlog {
-  ProgramFolder pf;
-  QString file = pf.file("blog.zdb");
-  std::unique_ptr<TtheMainForm> w;
-  OpenBlog() {
-    createSampleBlog(pf.path(), file);
-    w = std::make_unique<TtheMainForm>(pf.path());
-    w->show();
-    w->openBlogFile(file);
-  }
-  // The rows of tblBlog after the window has closed the blog, by key.
-  std::map<int32_t, store::BlogRec> storedEntries() {
-    w->runCommand(t::kCloseBlog, [this] { w->blog().CloseBlog(); });
-    QuietUi ui;
-    store::BlogDb again(pf.path().toStdString(), ui);
-    again.OpenBlog(file.toStdString());
-    std::map<int32_t, store::BlogRec> out;
-    store::Table& tb = again.tblBlog();
-    for (tb.first(); !tb.eof(); tb.next()) {
-      const store::BlogRec r = store::readBlogRec(tb);
-      out[r.BlogKey] = r;
-    }
-    return out;
-  }
-};
-
-}  // namespace
-
 void tst_entry_form::addEntryThroughTheMainWindowReachesTheBlogFile() {
   PinnedClock clock;
   OpenBlog b;
@@ -1082,6 +1049,96 @@ void tst_entry_form::anEntryWrittenInTheEditorIsGenerated() {
     if (page.open(QIODevice::ReadOnly)) found = page.readAll().contains("<B>plain</B> words");
   }
   QVERIFY(found);
+}
+
+// The whole road: a new category, a picture and a file added through the
+// pickers' add buttons and inserted into a new entry, saved, generated; the
+// entry's page in the output folder holds both tags and the category's title.
+void tst_entry_form::categoryPictureAndFileFromThePickersAreGenerated() {
+  OpenBlog b;
+  QImage img(40, 30, QImage::Format_RGB32);
+  img.fill(Qt::darkGreen);
+  const QString picture = b.pf.file("harbour.png");
+  QVERIFY(img.save(picture, "PNG"));
+  const QString extra = b.pf.file("map.pdf");
+  {
+    QFile f(extra);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("%PDF-1.4 a map");
+  }
+  ModalAnswerer a;
+  a.act([&](QWidget* w) {  // the entry editor
+    auto* f = as<TBlogEntryForm>(w);
+    if (!f) return;
+    QTest::keyClicks(f->titleEdit(), "Harbour walk");
+    f->entryTypeList()->setCurrentIndex(store::kArticlePage);
+    QTest::mouseClick(f->categoryButton(), Qt::LeftButton);
+    f->textEdit()->setFocus();
+    QTest::keyClicks(f->textEdit(), "See ");
+    QTest::mouseClick(f->toolButton(t::kHintBlogPicture), Qt::LeftButton);
+    QTest::keyClicks(f->textEdit(), " and ");
+    QTest::mouseClick(f->toolButton(t::kHintBlogFile), Qt::LeftButton);
+    QTest::mouseClick(f->saveButton(), Qt::LeftButton);
+  });
+  a.act([](QWidget* w) {  // the category picker, with a new category
+    auto* p = as<TGetCategoryForm>(w);
+    if (!p) return;
+    QTest::mouseClick(p->addButton(), Qt::LeftButton);
+    QTest::mouseClick(p->selectButton(), Qt::LeftButton);
+  });
+  a.act([](QWidget* w) {  // the category editor
+    auto* f = as<TBlogEntryForm>(w);
+    if (!f) return;
+    f->titleEdit()->selectAll();
+    QTest::keyClicks(f->titleEdit(), "Coast");
+    QTest::mouseClick(f->saveButton(), Qt::LeftButton);
+  });
+  a.act([](QWidget* w) {  // the picture picker, with a new picture
+    auto* p = as<TGetPictureForm>(w);
+    if (!p) return;
+    QTest::mouseClick(p->addButton(), Qt::LeftButton);
+    p->altTextEdit()->setText("The harbour");
+    QTest::mouseClick(p->insertButton(), Qt::LeftButton);
+  });
+  a.chooseFile(picture);
+  a.act([](QWidget* w) {  // the file picker, with a new file
+    auto* p = as<TGetFileForm>(w);
+    if (!p) return;
+    QTest::mouseClick(p->addButton(), Qt::LeftButton);
+    p->linkTextEdit()->setText("the map");
+    QTest::mouseClick(p->insertButton(), Qt::LeftButton);
+  });
+  a.chooseFile(extra);
+  QTest::mouseClick(b.w->button(t::kAddEntry, TtheMainForm::kPageEntries), Qt::LeftButton);
+  QVERIFY(a.allAnswered());
+  QCOMPARE(a.unexpected, 0);
+
+  b.w->showPage(TtheMainForm::kPagePublish);
+  QTest::mouseClick(b.w->button(t::kGeneratePages, TtheMainForm::kPagePublish), Qt::LeftButton);
+  QVERIFY(b.w->generated());
+  const QByteArray img_tag = "See <IMG SRC=\"harbour.png\" ALT=\"The harbour\" HEIGHT=30 WIDTH=40>";
+  const QByteArray link = " and <A HREF=\"map.pdf\" class=\"entrylink\">the map</A>";
+  QString page;
+  bool category = false;
+  QDirIterator it(b.pf.path(), {"*.htm", "*.html"}, QDir::Files, QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    const QString name = it.next();
+    QFile f(name);
+    if (!f.open(QIODevice::ReadOnly)) continue;
+    const QByteArray html = f.readAll();
+    if (html.contains(img_tag + link) && html.contains("Harbour walk")) {
+      page = name;
+      category = html.contains("Coast");
+      break;
+    }
+  }
+  QVERIFY2(!page.isEmpty(), "no generated page holds the entry's tags");
+  QVERIFY(category);
+  // The picture and the file are written beside the page that links them.
+  const QString folder = QFileInfo(page).absolutePath();
+  QVERIFY(folder != QDir(b.pf.path()).absolutePath());
+  QVERIFY(QFile::exists(folder + "/harbour.png"));
+  QVERIFY(QFile::exists(folder + "/map.pdf"));
 }
 
 // Not a check: with TESSARY_SHOTS naming a folder, draws every page of the
