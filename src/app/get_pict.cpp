@@ -57,9 +57,13 @@ TGetPictureForm::TGetPictureForm(QWidget* owner, store::BlogDb& blog)
   vspace_ = numberField(body(), texts::kVSpace, QStringLiteral("0"));
   storedHeight_ = numberField(body(), texts::kStoredHeight, {});
   storedWidth_ = numberField(body(), texts::kStoredWidth, {});
+  // Shown, not typed in: drawn on the window's colour.
   for (QLineEdit* e : {storedHeight_, storedWidth_}) {
     e->setReadOnly(true);
     e->setFocusPolicy(Qt::ClickFocus);
+    QPalette pal = e->palette();
+    pal.setColor(QPalette::Base, pal.color(QPalette::Window));
+    e->setPalette(pal);
   }
   fields->addWidget(label(texts::kAltText, alt_), 0, 0);
   fields->addWidget(alt_, 0, 1, 1, 5);

@@ -92,7 +92,6 @@ QVariant TableGridModel::cellData(int row, int column, int role) const {
 QVariant TableGridModel::headerData(int section, Qt::Orientation o, int role) const {
   if (o == Qt::Horizontal && section >= 0 && section < static_cast<int>(columns_.size())) {
     if (role == Qt::DisplayRole) return QString::fromLatin1(columns_[section].title);
-    if (role == Qt::SizeHintRole && columns_[section].width > 0) return QSize(columns_[section].width, 0);
   }
   if (o == Qt::Vertical && role == Qt::DisplayRole) return section + 1;
   return {};

@@ -6,14 +6,24 @@
 #include <QFile>
 #include <QTimer>
 #include <cstdio>
+#include <cstring>
+
+#include <QImage>
 
 #include "app/app_paths.h"
+#include "app/cat_list.h"
 #include "app/exportdb2_form.h"
+#include "app/get_back.h"
+#include "app/get_cat.h"
+#include "app/get_file.h"
+#include "app/get_pict.h"
 #include "app/mainform.h"
 #include "app/opt_extra.h"
 #include "app/pop_status.h"
 #include "app/texts.h"
 #include "app_test_support.h"
+#include "store/blog_db.h"
+#include "store/media.h"
 
 using namespace tessary::app;
 
@@ -72,6 +82,61 @@ int main(int argc, char** argv) {
   opts.show();
   save(&opts, out + "/program-options.png");
   opts.close();
+
+  // The category list, the pickers and the backup dialog, over a few rows each.
+  tessary::store::Table& cats = w.blog().tblCategory();
+  const char* titles[][2] = {{"Travel", "travel"}, {"Kitchen", "kitchen"}, {"Garden and Balcony", "garden"}};
+  for (const auto& t : titles) {
+    cats.insert();
+    cats.setString("CategoryTitle", t[0]);
+    cats.setString("CategoryName", t[1]);
+    cats.post();
+  }
+  for (int i = 0; i < 4; ++i) {
+    QImage img(320 + 40 * i, 200 + 30 * i, QImage::Format_RGB32);
+    img.fill(QColor(40 * i, 120, 160));
+    const QString f = pf.file(QStringLiteral("holiday-%1.png").arg(i + 1));
+    img.save(f, "PNG");
+    tessary::store::AddBlogPicture(w.blog(), f.toStdString());
+  }
+  for (const char* name : {"recipes.pdf", "garden-plan.zip"}) {
+    QFile f(pf.file(name));
+    if (f.open(QIODevice::WriteOnly)) f.write(QByteArray(1234 * (1 + int(std::strlen(name) % 3)), 'x'));
+    f.close();
+    tessary::store::AddBlogFile(w.blog(), f.fileName().toStdString());
+  }
+  {
+    TCategoryListForm list(&w, w.blog());
+    list.applyFonts(w.formFont(), w.listsFont());
+    list.show();
+    list.refresh();
+    save(&list, out + "/category-list.png");
+  }
+  {
+    TGetCategoryForm picker(&w, w.blog());
+    picker.show();
+    picker.refresh();
+    save(&picker, out + "/select-category.png");
+  }
+  {
+    TGetPictureForm picker(&w, w.blog());
+    picker.show();
+    picker.refresh();
+    picker.altTextEdit()->setText("Our tent by the lake");
+    save(&picker, out + "/insert-picture.png");
+  }
+  {
+    TGetFileForm picker(&w, w.blog());
+    picker.show();
+    picker.refresh();
+    save(&picker, out + "/insert-file.png");
+  }
+  {
+    TGetBackupForm backup(&w, pf.path());
+    backup.setSettings({pf.file("backups").toStdString(), 5});
+    backup.show();
+    save(&backup, out + "/backup.png");
+  }
 
   w.runCommand(texts::kCloseBlog, [&] { w.blog().CloseBlog(); });
   TExportBlogForm1 exp(&w, w.blog(), w.ui(), blog, pf.path());

@@ -148,6 +148,9 @@ void tst_get_cat::frameAndGeometry() {
   QCOMPARE(p.model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QString("Category Title"));
   QCOMPARE(p.model()->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QString("CategoryName"));
   QCOMPARE(p.grid()->horizontalHeader()->sectionSize(0), 250);
+  // The column captions show above the rows.
+  QVERIFY(p.grid()->horizontalHeader()->isVisible());
+  QVERIFY(p.grid()->horizontalHeader()->height() >= p.grid()->fontMetrics().height());
   // Select, Cancel, Help from the right edge.
   QPushButton* select = p.selectButton();
   QPushButton* cancel = p.bandButton(t::kCancel);
