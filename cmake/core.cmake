@@ -10,7 +10,7 @@ endforeach()
 
 add_library(tessary_core STATIC ${TESSARY_CORE_SOURCES})
 target_include_directories(tessary_core PUBLIC ${PROJECT_SOURCE_DIR}/src)
-target_link_libraries(tessary_core PUBLIC SQLite::SQLite3 ZLIB::ZLIB PRIVATE tessary_warnings)
+target_link_libraries(tessary_core PUBLIC SQLite::SQLite3 ZLIB::ZLIB PRIVATE PkgConfig::MD4C tessary_warnings)
 if(GSF_FOUND)
   target_link_libraries(tessary_core PUBLIC PkgConfig::GSF)
   target_compile_definitions(tessary_core PUBLIC TESSARY_HAVE_GSF=1)

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config ccache
-  libsqlite3-dev zlib1g-dev libgtest-dev libgsf-1-dev
+  libsqlite3-dev zlib1g-dev libgtest-dev libgsf-1-dev libmd4c-dev libmd4c-html0-dev
   sqlite3 python3 python3-pyftpdlib python3-xlrd python3-feedparser libxml2-utils
   clang libclang-rt-14-dev
   desktop-file-utils shared-mime-info

@@ -1,5 +1,6 @@
 #include "generator/entry_format.h"
 
+#include "generator/markdown.h"
 #include "util/text.h"
 
 namespace tessary::generator {
@@ -18,7 +19,8 @@ size_t lineBreakAt(std::string_view text, size_t i) {
 }  // namespace
 
 std::string AutoFormat(std::string_view text, int32_t htmlFormatting) {
-  if (htmlFormatting != 1) return std::string(text);
+  if (htmlFormatting == kFormatMarkdown) return markdownToHtml(text);
+  if (htmlFormatting != kFormatLineBreaks) return std::string(text);
   // Two line breaks make a paragraph, a remaining one a line break, left to
   // right: three in a row give "<P><BR>".
   std::string out;
@@ -68,6 +70,13 @@ std::string CutTeaser(std::string_view text) {
   // it never splits a character.)
   if (copied >= kTeaserCut) out += "...";
   return out;
+}
+
+std::string siteLanguageOf(std::string_view option107) {
+  const std::string tag = util::trim(option107);
+  bool ok = !tag.empty() && tag.size() <= 35 && tag.front() != '-' && tag.back() != '-';
+  for (char c : tag) ok = ok && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-');
+  return ok ? tag : "en";
 }
 
 EntryDates formatEntryDates(util::DateTime value, int32_t entryDateFormat) {

@@ -15,16 +15,25 @@
 
 namespace tessary::generator {
 
-// With option 201 `HTML Formatting` 1: every two line breaks in a row become
-// "<P>", every remaining one "<BR>"; a line break is CR LF, LF or CR alike
-// (texts from files and text widgets often use LF alone). Otherwise the text
-// unchanged.
+// The values of option 201 `HTML Formatting`.
+inline constexpr int32_t kFormatOwnHtml = 0;     // the text is HTML as the writer wrote it
+inline constexpr int32_t kFormatLineBreaks = 1;  // line breaks become <P> and <BR>
+inline constexpr int32_t kFormatMarkdown = 2;    // the text is Markdown (CommonMark)
+
+// With kFormatLineBreaks: every two line breaks in a row become "<P>", every
+// remaining one "<BR>"; a line break is CR LF, LF or CR alike (texts from files
+// and text widgets often use LF alone). With kFormatMarkdown: the HTML of the
+// Markdown text. Otherwise the text unchanged.
 std::string AutoFormat(std::string_view text, int32_t htmlFormatting);
 
 // The plain-text start of a text: tags dropped, cut at the first blank after
 // 256 characters (a CR LF line break counts as one), "..." appended to a long
 // result.
 std::string CutTeaser(std::string_view text);
+
+// The language tag of option 107 for the pages' lang attribute: letters,
+// digits and "-" only (as "en", "de-CH"); anything else, or nothing, is "en".
+std::string siteLanguageOf(std::string_view option107);
 
 // The two date texts of an entry for option 106 `Entry Date Format`.
 struct EntryDates {

@@ -1,5 +1,12 @@
 #include "generator/html_gen.h"
 
+#include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "generator/sitemap.h"
+#include "store/grid_rows.h"
+
 #include "generator/entry_format.h"
 #include "store/schema.h"
 #include "templates/install.h"
@@ -72,6 +79,7 @@ std::string Generator::outputFolderOfBlog() const {
 
 void Generator::resetState() {
   counters_ = {};
+  pagesOfRun_.clear();
   indexOverwrite = false;
   homeEntryKey = -1;
   recentEntryKey = -1;
@@ -129,7 +137,9 @@ std::string Generator::describeCurrentEntry() const {
 
 bool Generator::WritePage(const std::string& name, std::string_view text, std::string_view source) {
   if (!output_) throw OutputError("No generation run is going on");
-  return output_->WritePage(name, text, source);
+  const bool written = output_->WritePage(name, text, source);
+  if (util::endsWithNoCase(name, ".html") || util::endsWithNoCase(name, ".htm")) pagesOfRun_.push_back(name);
+  return written;
 }
 
 std::string Generator::addSlice(int k, std::string text, int s, const templates::templateEntryVars& entry,
@@ -311,6 +321,71 @@ void Generator::writePicturesAndFiles() {
   }
 }
 
+// sitemap.xml lists every page a visitor may find: not hidden pages, not
+// redirects. A page of one entry changed last on that entry's date, an archive
+// page on its newest entry's; the pages that list the whole blog (home, indexes,
+// categories, recent entries) on the newest entry's of the blog.
+void Generator::writeSitemap() {
+  const store::BlogOptionsRec& o = options();
+  const std::string name = "sitemap.xml";
+  if (!isAbsoluteWebAddress(o.BlogUrl)) {
+    log_.AppendColouredLine(colours::kRed, "No " + name + ": the Blog URL (option 102) \"" + o.BlogUrl +
+                                            "\" is not an address starting with http:// or https://.");
+    return;
+  }
+  for (const store::GridRow& f : store::readGridRows(blog_.tblFiles(), {"BlogFileName"})) {
+    if (!f.values.empty() && util::equalsNoCase(f.values[0], name)) {
+      log_.AppendLine("...The blog's own extra file " + f.values[0] + " is the site map");
+      return;
+    }
+  }
+  const SiteNames n = names();
+  std::unordered_map<std::string, util::DateTime> changed;
+  std::unordered_set<std::string> unlisted;
+  util::DateTime newest = 0;
+  auto later = [&changed](const std::string& page, util::DateTime d) {
+    util::DateTime& v = changed[util::lowerAscii(page)];
+    v = std::max(v, d);
+  };
+  for (const store::GridRow& r :
+       store::readGridRows(blog_.tblBlog(), {"BlogPageType", "BlogPageName", "BlogDateTime"})) {
+    if (r.values.size() < 3) continue;
+    int32_t type = 0;
+    util::parseInt(r.values[0], type);
+    util::DateTime d = 0;
+    if (!util::parseStorageText(r.values[2], d)) d = 0;
+    const std::string& pageName = r.values[1];
+    switch (type) {
+      case store::kBlogEntry:
+      case store::kArticlePage: {
+        const PeriodKeys k = periodKeysOf(d);
+        later(n.monthPage(k.monthKey), d);
+        later(n.weekPage(k.weekKey), d);
+        later(n.dayPage(k.dayKey), d);
+        if (type == store::kArticlePage) later(n.page(pageName), d);
+        newest = std::max(newest, d);
+        break;
+      }
+      case store::kStaticPage: later(n.page(pageName), d); break;
+      case store::kFreeFormatPage: later(n.freeFormatPage(pageName), d); break;
+      case store::kHiddenPage:
+      case store::kRedirectPage: unlisted.insert(util::lowerAscii(n.page(pageName))); break;
+      default: break;
+    }
+  }
+  std::sort(pagesOfRun_.begin(), pagesOfRun_.end());
+  pagesOfRun_.erase(std::unique(pagesOfRun_.begin(), pagesOfRun_.end()), pagesOfRun_.end());
+  std::vector<SitemapPage> pages;
+  pages.reserve(pagesOfRun_.size());
+  for (const std::string& page : pagesOfRun_) {
+    const std::string key = util::lowerAscii(page);
+    if (unlisted.count(key)) continue;
+    const auto it = changed.find(key);
+    pages.push_back({page, it != changed.end() ? it->second : newest});
+  }
+  WritePage(name, sitemapXml(o.BlogUrl, pages));
+}
+
 void Generator::summary() {
   const RunCounters& c = output_->counters();
   log_.AppendLine("Output Location: " + outputFolder_);
@@ -384,6 +459,7 @@ void Generator::GeneratePages() {
   }
   archivePass();
   homePass();
+  writeSitemap();
   writePicturesAndFiles();
   output_->RemoveOrphans();
   // Recorded last: a run that ended before this point leaves the publishers

@@ -251,6 +251,7 @@ class Generator {
   void archivePass();
   void homePass();
   void writePicturesAndFiles();
+  void writeSitemap();
   void summary();
 
   store::BlogDb& blog_;
@@ -258,6 +259,8 @@ class Generator {
   std::unique_ptr<PageBuilders> builders_;
   templates::TemplatePackage package_;
   std::string outputFolder_;
+  // The pages this run wrote or found unchanged, for the site map.
+  std::vector<std::string> pagesOfRun_;
   std::string pageExtension_ = ".html";
   std::string pagePrefix_;
   RunCounters counters_;

@@ -133,6 +133,7 @@ void SitePages::buildGlobals() {
   g.MainTitle = o.BlogTitle;
   g.MainUrl = o.BlogUrl;
   g.MainAbout = o.About;
+  g.SiteLanguage = siteLanguageOf(o.SiteLanguage);
   g.ParentSiteLink = links_.ParentSiteLink;
   g.NavbarColumn = links_.NavbarColumn;
   g.NavbarRow = links_.NavbarRow;
@@ -561,12 +562,25 @@ void SitePages::buildRedirectPage(const store::BlogRec& row) {
     ctx_.log.AppendColouredLine(colours::kRed, "*** Error: no URL specified for redirect page ***");
     return;
   }
-  const std::string text = util::replaceAll(
-      "<html><head><title>Loading page...</title><meta http-equiv=\"refresh\" "
-      "content=\"2;URL=[%entry.url.related%]\"><script>url='[%entry.url.related%]'; if(document.images) { "
-      "top.location.replace(url); }else { top.location.href=url; }</script></head><body>Loading <a "
-      "href=\"[%entry.url.related%]\">page</a>...</body></html>",
-      "[%entry.url.related%]", url);
+  // The address goes into attributes and into a script string: each gets it
+  // escaped for its place, so no address breaks out of either.
+  const std::string attribute = util::escapeAttributeValue(url);
+  std::string script;
+  for (char c : url) {
+    switch (c) {
+      case '\\': script += "\\\\"; break;
+      case '\'': script += "\\'"; break;
+      case '<': script += "\\x3C"; break;
+      default: script += c;
+    }
+  }
+  const std::string text = "<!DOCTYPE html><html lang=\"" + globals_.SiteLanguage +
+                           "\"><head><meta charset=\"utf-8\"><title>Loading page...</title><meta "
+                           "http-equiv=\"refresh\" content=\"2;URL=" +
+                           attribute + "\"><script>url='" + script +
+                           "'; if(document.images) { top.location.replace(url); }else { top.location.href=url; "
+                           "}</script></head><body>Loading <a href=\"" +
+                           attribute + "\">page</a>...</body></html>";
   ctx_.write(ctx_.names.page(row.BlogPageName), text, entrySource(row));
 }
 
@@ -638,8 +652,10 @@ void SitePages::feedRow(const store::BlogRec& row, const PeriodKeys& keys) {
   item.link = feedSettings_.blogAddress + EntryPermalinkHref(ctx_.names, mode_, row, keys);
   item.date = row.BlogDateTime;
   if (feed_.itemCounter() < feedSettings_.itemLimit) {  // the texts only for items that make it
-    item.plainTeaser = CutTeaser(row.BlogText);
     item.formattedText = AutoFormat(row.BlogText, o.HTMLFormatting);
+    // A Markdown text's first lines are read without its markup.
+    item.plainTeaser = CutTeaser(o.HTMLFormatting == kFormatMarkdown ? std::string_view(item.formattedText)
+                                                                     : std::string_view(row.BlogText));
     item.formattedTeaser = CutTeaser(item.formattedText);
     item.coolUrl = row.BlogCoolURL;
   }

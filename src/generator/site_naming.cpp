@@ -139,7 +139,7 @@ std::string SiteNames::freeFormatPage(std::string_view blogPageName) const {
 
 std::string SiteNames::feed(std::string_view name) const { return prefix + std::string(name); }
 
-std::string entryAnchor(int32_t blogKey) { return "<A name=\"e" + std::to_string(blogKey) + "\"></A>"; }
+std::string entryAnchor(int32_t blogKey) { return "<A id=\"e" + std::to_string(blogKey) + "\"></A>"; }
 
 std::string EntryLocation(const SiteNames& names, ArchiveMode mode, const store::BlogRec& rec,
                           const PeriodKeys& keys) {

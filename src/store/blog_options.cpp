@@ -42,6 +42,7 @@ std::vector<OptionDef> buildDefs() {
       integer(104, "Archive by Date", &R::ArchiveByDate, 0),
       integer(114, "Archive by Category ", &R::ArchiveByCategory, 0),
       integer(106, "Entry Date Format", &R::EntryDateFormat, 0),
+      text(107, "Site Language", &R::SiteLanguage, "en"),
       memo(105, "About", &R::About),
       integer(201, "HTML Formatting", &R::HTMLFormatting, 0),
       text(241, "Index Page Name", &R::IndexPageName, "index"),
@@ -131,7 +132,7 @@ const OptionDef* optionDef(int key) {
 
 const std::vector<int>& saveOrder() {
   static const std::vector<int> order = [] {
-    std::vector<int> o = {101, 102, 103, 104, 114, 105, 106, 190, 191, 201, 202, 214, 241, 242, 251, 252,
+    std::vector<int> o = {101, 102, 103, 104, 114, 105, 106, 107, 190, 191, 201, 202, 214, 241, 242, 251, 252,
                           253, 254, 255, 261, 262, 263, 264, 265, 266, 267, 271, 272, 273, 274, 275, 256,
                           203, 290, 291, 511, 512, 245, 246, 247, 248, 249, 268, 276, 301, 401, 402, 403,
                           404, 409, 410, 411, 412, 501, 502, 503, 504, 505, 506, 507, 601, 602};
@@ -179,7 +180,8 @@ std::string displayValue(const BlogOptionsRec& rec, const OptionDef& def) {
                       "YYYY-MM-DD HH:MM (24 hours)", "YYYY-MM-DD", "DD-MM-YYYY", "DD-MM-YYYY HH:MM (24 hours)",
                       "DD-MM-YYYY hh:mm am/pm (12 hours)"});
     case 201:
-      return pick(v, {"I will enter my own HTML code.", "Tessary will try to format each entry."});
+      return pick(v, {"I will enter my own HTML code.", "Tessary will try to format each entry.",
+                      "Markdown (CommonMark)"});
     case 202:
       return pick(v, {".html", ".htm"});
     case 265:

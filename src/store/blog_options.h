@@ -21,6 +21,7 @@ struct BlogOptionsRec {
   int32_t ArchiveByDate = 0;             // 104
   int32_t ArchiveByCategory = 0;         // 114
   int32_t EntryDateFormat = 0;           // 106
+  std::string SiteLanguage;              // 107, the pages' language (lang), "en" by default
   std::string About;                     // 105
   int32_t HTMLFormatting = 0;            // 201
   std::string IndexPageName;             // 241

@@ -96,6 +96,7 @@ templateGlobalVars previewGlobalVars() {
   templateGlobalVars g;
   g.MainTitle = "var_mainpage_title";
   g.MainUrl = "var_mainpage_url";
+  g.SiteLanguage = "en";
   g.MainAbout = repeated("var_mainpage_about", 4);
   g.MonthLinksColumn = column("var_links_by_month_column");
   g.MonthLinksRow = row("var_links_by_month_row");

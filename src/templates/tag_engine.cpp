@@ -268,6 +268,7 @@ std::string FillPageTagsInOrder(std::string t, const templateGlobalVars& g, cons
 
   replaceTag(t, "[%mainpage.title%]", g.MainTitle);
   replaceTag(t, "[%mainpage.title.css%]", span("maintitle", g.MainTitle));
+  replaceTag(t, "[%site.language%]", g.SiteLanguage);
   replaceTag(t, "[%mainpage.url%]", g.MainUrl);
   replaceTag(t, "[%mainpage.url.css%]", span("mainurl", g.MainUrl));
   replaceTag(t, "[%mainpage.about%]", g.MainAbout);

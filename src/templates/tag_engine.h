@@ -112,6 +112,7 @@ struct templateGlobalVars {
   std::string CategoryLinksRow;     // [%links.by.category.row%], .css
   std::string RecentLink;           // [%linkto.index.recententries%], .css
   std::string RecentHref;           // [%linkto.index.recententries.href%]
+  std::string SiteLanguage;         // [%site.language%]
 };
 
 // ---- Link classes and spans ----------------------------------------------------

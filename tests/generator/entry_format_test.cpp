@@ -22,6 +22,38 @@ TEST(EntryFormatTest, AutoFormatTreatsLfAndCrLikeCrLf) {
   EXPECT_EQ(AutoFormat("a\nb\rc", 0), "a\nb\rc");
 }
 
+// Markdown: CommonMark blocks and inlines, the table, strikethrough and
+// autolink extensions, HTML written in the text kept, any line break.
+TEST(EntryFormatTest, MarkdownBecomesHtml) {
+  EXPECT_EQ(AutoFormat("# Title\r\n\r\nSome *words* and **more**.", kFormatMarkdown),
+            "<h1>Title</h1>\n<p>Some <em>words</em> and <strong>more</strong>.</p>");
+  EXPECT_EQ(AutoFormat("a\nb\n\nc", kFormatMarkdown), "<p>a\nb</p>\n<p>c</p>");
+  EXPECT_EQ(AutoFormat("- one\r\n- two", kFormatMarkdown), "<ul>\n<li>one</li>\n<li>two</li>\n</ul>");
+  EXPECT_EQ(AutoFormat("~~gone~~ and https://example.org/x", kFormatMarkdown),
+            "<p><del>gone</del> and <a href=\"https://example.org/x\">https://example.org/x</a></p>");
+  EXPECT_EQ(AutoFormat("| a | b |\n|---|---|\n| 1 | 2 |", kFormatMarkdown),
+            "<table>\n<thead>\n<tr>\n<th>a</th>\n<th>b</th>\n</tr>\n</thead>\n<tbody>\n<tr>\n<td>1</td>\n"
+            "<td>2</td>\n</tr>\n</tbody>\n</table>");
+  EXPECT_EQ(AutoFormat("<div class=\"x\">kept</div>\n\ntext & <b>bold</b>", kFormatMarkdown),
+            "<div class=\"x\">kept</div>\n<p>text &amp; <b>bold</b></p>");
+  EXPECT_EQ(AutoFormat("    code <here>", kFormatMarkdown), "<pre><code>code &lt;here&gt;\n</code></pre>");
+  EXPECT_EQ(AutoFormat("", kFormatMarkdown), "");
+  // Bytes that are not UTF-8 and a NUL do not stop it.
+  EXPECT_FALSE(AutoFormat(std::string("a\xff\0b", 4), kFormatMarkdown).empty());
+  // The other values are unchanged by it.
+  EXPECT_EQ(AutoFormat("*a*", 0), "*a*");
+  EXPECT_EQ(AutoFormat("*a*", 3), "*a*");
+}
+
+TEST(EntryFormatTest, SiteLanguageIsATagOrEnglish) {
+  EXPECT_EQ(siteLanguageOf("de"), "de");
+  EXPECT_EQ(siteLanguageOf(" de-CH "), "de-CH");
+  EXPECT_EQ(siteLanguageOf(""), "en");
+  EXPECT_EQ(siteLanguageOf("en\" onload=\"x"), "en") << "never breaks out of the attribute";
+  EXPECT_EQ(siteLanguageOf("-x"), "en");
+  EXPECT_EQ(siteLanguageOf(std::string(40, 'a')), "en");
+}
+
 TEST(EntryFormatTest, CutTeaserCountsEveryLineBreakAsOneCharacter) {
   std::string lf;
   for (int i = 0; i < 60; ++i) lf += "ab\n";
@@ -132,6 +164,14 @@ TEST(FillEntryRecordTest, ArticlesShowTheirTeaserWithAReadLink) {
   EXPECT_TRUE(e.CatTitle.empty() && e.CatText.empty() && e.CatParentLink.empty());
   r.BlogCoolURL.clear();
   EXPECT_EQ(FillEntryRecord(r, k, o, n).EntryUrlRelated, "");
+
+  // A Markdown article's teaser is its text without the markup.
+  o.HTMLFormatting = kFormatMarkdown;
+  r.BlogPageType = store::kArticlePage;
+  r.BlogTeaser.clear();
+  r.BlogText = "## A **strong** start\r\n\r\nand [a link](http://x/).";
+  e = FillEntryRecord(r, k, o, n);
+  EXPECT_EQ(e.EntryText, "A strong start\nand a link. <A HREF=\"p-art.html\" class=\"entrylink\">(Read Article)</A>");
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ using testing::RecordingLog;
 using testing::RecordingUI;
 using testing::TempDir;
 
-const char* const kTemplateFiles[] = {"clear.gif", "xml.gif", "tag.gif", "leftside.jpg", "default.css"};
+const char* const kTemplateFiles[] = {"clear.gif", "xml.gif", "tag.gif", "leftside.jpg", "default.css", "favicon.svg"};
 
 ino_t inodeOf(const std::string& path) {
   struct stat st {};
@@ -104,11 +104,15 @@ TEST_F(GenerationRunTest, FirstRunWithTheBuiltInPackage) {
   EXPECT_EQ(texts[0], "Generating HTML");
   EXPECT_EQ(texts[1], "Output Location is " + out_);
   EXPECT_EQ(texts[2], "Loading Template Package...");
-  // The chosen package and "@default.tem" both fail: three red lines (besides
-  // the feeds' "*** " hints about the missing blog address).
+  // The chosen package and "@default.tem" both fail: three red lines, and one
+  // for the site map that needs the blog's address (besides the feeds' "*** "
+  // hints about the missing blog address).
   int red = 0;
   for (const auto& l : log_.lines) red += l.coloured && l.colour == colours::kRed && l.text.rfind("*** ", 0) != 0;
-  EXPECT_EQ(red, 3);
+  EXPECT_EQ(red, 4);
+  EXPECT_TRUE(log_.contains(
+      "No sitemap.xml: the Blog URL (option 102) \"\" is not an address starting with http:// or https://."));
+  EXPECT_FALSE(util::fileExists(out_ + "sitemap.xml"));
   EXPECT_TRUE(log_.contains("Error opening default template package: @default.tem"));
   EXPECT_TRUE(log_.contains("Loading internal copy of default template package instead."));
   for (const char* f : kTemplateFiles) {
@@ -123,7 +127,7 @@ TEST_F(GenerationRunTest, FirstRunWithTheBuiltInPackage) {
   const size_t n = texts.size();
   EXPECT_EQ(texts[n - 4], "Output Location: " + out_);
   EXPECT_EQ(texts[n - 3], "Added or Changed: " + std::to_string(counters_.pagesAddedOrChanged) +
-                              " pages, 5 files and pictures ");
+                              " pages, 6 files and pictures ");
   EXPECT_EQ(texts[n - 2], "Removed: 0 pages ");
   EXPECT_EQ(texts[n - 1], "Done!");
 }
@@ -133,7 +137,7 @@ TEST_F(GenerationRunTest, UnpublishedRunReportsChangesAgainAndPublishedRunWrites
   run();
   run();
   for (const char* f : kTemplateFiles) EXPECT_EQ(count(log_, std::string("... ") + f + " has changes."), 1) << f;
-  EXPECT_EQ(counters_.filesAddedOrChanged, 5);
+  EXPECT_EQ(counters_.filesAddedOrChanged, 6);
 
   markPublished();
   std::map<std::string, ino_t> before;
@@ -207,7 +211,7 @@ TEST_F(GenerationRunTest, PicturesShadowTemplateFilesAndAFileCanReplaceTheHomePa
   EXPECT_EQ(testing::readFile(out_ + "xml.gif"), "my own picture");
   EXPECT_EQ(testing::readFile(out_ + "index.html"), "<html>my own home</html>");
   EXPECT_EQ(counters_.picturesAddedOrChanged, 1);
-  EXPECT_EQ(counters_.filesAddedOrChanged, 4 + 1);
+  EXPECT_EQ(counters_.filesAddedOrChanged, 5 + 1);
 }
 
 // Records the order in which the run calls the builders.

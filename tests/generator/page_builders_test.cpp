@@ -200,10 +200,10 @@ TEST_F(SitePagesTest, MonthlyPagesLinkPriorAndNextMonths) {
   generate();
   EXPECT_EQ(page("200401.html"),
             "<arch January 2004 prior= next=200403.html parent=200401.html menu=<A HREF=\"index.html\">Blog Home</A>>"
-            "[B]<A name=\"e1\"></A>[E1][C]</arch>");
+            "[B]<A id=\"e1\"></A>[E1][C]</arch>");
   EXPECT_EQ(page("200403.html"),
             "<arch March 2004 prior=200401.html next= parent=200403.html menu=<A HREF=\"index.html\">Blog Home</A>>"
-            "[B]<A name=\"e2\"></A>[E2]<A name=\"e3\"></A>[E3][C]</arch>");
+            "[B]<A id=\"e2\"></A>[E2]<A id=\"e3\"></A>[E3][C]</arch>");
   EXPECT_FALSE(exists("200402.html"));
   EXPECT_EQ(globals_.MonthLinksColumn,
             "<A HREF=\"200403.html\" class=\"entrylink\">March 2004</A><BR>"
@@ -229,9 +229,9 @@ TEST_F(SitePagesTest, WeeklyMonthPagesListTheirWeeks) {
   EXPECT_EQ(page("2003071w.html"),
             "<arch 2003-06-30 to 2003-07-06 prior= next=2003073w.html parent=2003071w.html "
             "menu=<A HREF=\"index.html\">Blog Home</A> : <a href=\"200307.html\">July 2003</a>>"
-            "[B]<A name=\"e1\"></A>[E1]<A name=\"e2\"></A>[E2][C]</arch>");
+            "[B]<A id=\"e1\"></A>[E1]<A id=\"e2\"></A>[E2][C]</arch>");
   EXPECT_NE(page("2003075w.html").find("prior=2003073w.html next= "), std::string::npos);
-  EXPECT_NE(page("2003075w.html").find("[B]<A name=\"e4\"></A>[E4][C]"), std::string::npos);
+  EXPECT_NE(page("2003075w.html").find("[B]<A id=\"e4\"></A>[E4][C]"), std::string::npos);
   EXPECT_EQ(page("200307.html").find("[E"), std::string::npos);  // entries live on the week pages
 }
 
@@ -243,7 +243,7 @@ TEST_F(SitePagesTest, DailyPagesAndTheirMonthList) {
                                      "<BR><A HREF=\"20040112.html\" class=\"entrylink\">2004-01-12</A><BR>]"),
             std::string::npos);
   EXPECT_NE(page("20040112.html").find("prior=20040110.html next= parent=20040112.html"), std::string::npos);
-  EXPECT_NE(page("20040112.html").find("<A name=\"e2\"></A>[E2]"), std::string::npos);
+  EXPECT_NE(page("20040112.html").find("<A id=\"e2\"></A>[E2]"), std::string::npos);
 }
 
 TEST_F(SitePagesTest, OldStaticPageGivesAnEmptyFirstArchivePage) {
@@ -394,7 +394,8 @@ TEST_F(SitePagesTest, RedirectAndFreeFormatPages) {
   rows_[2].BlogCoolURL = "    ";
   generate();
   EXPECT_EQ(page("go.html"),
-            "<html><head><title>Loading page...</title><meta http-equiv=\"refresh\" "
+            "<!DOCTYPE html><html lang=\"en\"><head><meta charset=\"utf-8\"><title>Loading page...</title><meta "
+            "http-equiv=\"refresh\" "
             "content=\"2;URL=http://example.org/\"><script>url='http://example.org/'; if(document.images) { "
             "top.location.replace(url); }else { top.location.href=url; }</script></head><body>Loading <a "
             "href=\"http://example.org/\">page</a>...</body></html>");
@@ -405,6 +406,19 @@ TEST_F(SitePagesTest, RedirectAndFreeFormatPages) {
             2);
   EXPECT_EQ(page("data.txt"), "keep [%entry.title%]");
   EXPECT_EQ(page("notes.html"), "n");
+}
+
+// An address with quotes and angle brackets stays inside its attribute and its
+// script string.
+TEST_F(SitePagesTest, RedirectAddressesAreEscapedForTheirPlace) {
+  rows_ = {row(1, store::kRedirectPage, {2004, 1, 1, 9}, "Go", "go")};
+  rows_[0].BlogCoolURL = "http://e.org/?a=1&b=\"x\"'</script><b>\\";
+  generate();
+  const std::string p = page("go.html");
+  EXPECT_NE(p.find("content=\"2;URL=http://e.org/?a=1&amp;b=&quot;x&quot;'&lt;/script>&lt;b>\\\""), std::string::npos)
+      << p;
+  EXPECT_NE(p.find("url='http://e.org/?a=1&b=\"x\"\\'\\x3C/script>\\x3Cb>\\\\';"), std::string::npos) << p;
+  EXPECT_EQ(p.find("</script><b>"), std::string::npos);
 }
 
 TEST_F(SitePagesTest, PageNamesThatAreNoFileNamesAreRefused) {

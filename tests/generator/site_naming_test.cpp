@@ -103,7 +103,7 @@ TEST(SiteNamingTest, FileNamesAndEntryLocations) {
   EXPECT_EQ(archiveModeOf(1), ArchiveMode::Weekly);
   EXPECT_EQ(archiveModeOf(2), ArchiveMode::Daily);
   EXPECT_EQ(archiveModeOf(9), ArchiveMode::Monthly);
-  EXPECT_EQ(entryAnchor(7), "<A name=\"e7\"></A>");
+  EXPECT_EQ(entryAnchor(7), "<A id=\"e7\"></A>");
 }
 
 }  // namespace

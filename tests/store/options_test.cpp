@@ -11,13 +11,14 @@
 namespace tessary::store {
 namespace {
 
-TEST(OptionDefsTest, SeventyTwoOptionsEachSavedOnce) {
-  EXPECT_EQ(optionDefs().size(), 72u);
+TEST(OptionDefsTest, SeventyThreeOptionsEachSavedOnce) {
+  EXPECT_EQ(optionDefs().size(), 73u);
   std::set<int> keys;
   for (const auto& d : optionDefs()) keys.insert(d.key);
-  EXPECT_EQ(keys.size(), 72u);
+  EXPECT_EQ(keys.size(), 73u);
   EXPECT_EQ(std::set<int>(saveOrder().begin(), saveOrder().end()), keys);
-  EXPECT_EQ(saveOrder().size(), 72u);
+  EXPECT_EQ(saveOrder().size(), 73u);
+  EXPECT_STREQ(optionDef(107)->name, "Site Language");
   EXPECT_STREQ(optionDef(114)->name, "Archive by Category ");
   EXPECT_STREQ(optionDef(263)->name, "\"Read This Article\" Caption");
   EXPECT_STREQ(optionDef(620)->name, "Custom Tag 10");
@@ -77,7 +78,7 @@ TEST_F(OptionsFileTest, OnlyVersionRowLoadsDefaultsAndUnknownKeysSurvive) {
   EXPECT_EQ(blog.options(), defaults);
   blog.SaveOptions();
   EXPECT_EQ(rows("OptionKey = 211"), 1);
-  EXPECT_EQ(rows("1"), 74);
+  EXPECT_EQ(rows("1"), 75);
   // Exactly one row per option key, whatever it held before.
   blog.database().exec("DROP INDEX tblOptions_DisplayKey");
   blog.database().exec("INSERT INTO tblOptions (OptionKey, OptionName, OptionValue) VALUES (101, 'Blog Title', 'dup')");
@@ -111,7 +112,7 @@ TEST_F(OptionsFileTest, FailedSaveLeavesEveryRowAsItWas) {
   blog.options().BlogTitle = "after";
   EXPECT_THROW(blog.SaveOptions(), StoreError);
   EXPECT_EQ(rows("OptionKey = 505"), 1);  // the row deleted before the failing insert is back
-  EXPECT_EQ(rows("1"), 73);
+  EXPECT_EQ(rows("1"), 74);
   blog.database().exec("DROP TRIGGER failing");
   blog.LoadOptions();
   EXPECT_EQ(blog.options().BlogTitle, "before");

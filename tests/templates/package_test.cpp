@@ -226,7 +226,7 @@ TEST(BuiltInPackageTest, IsSoundAndMatchesTheFileBesideTheProgram) {
       EXPECT_FALSE(HexToString(r.hex).empty()) << r.name;
     }
   }
-  EXPECT_EQ(names, (std::vector<std::string>{"clear.gif", "xml.gif", "tag.gif", "leftside.jpg", "default.css"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"clear.gif", "xml.gif", "tag.gif", "leftside.jpg", "default.css", "favicon.svg"}));
 }
 
 TEST(PackageFolderTest, UnpackSkipsUnsafeNamesAndInvalidHexAndPackRoundTrips) {
