@@ -25,6 +25,14 @@ int32_t& integerRef(store::BlogOptionsRec& rec, int key) {
 
 }  // namespace
 
+void fitList(QComboBox* list) {
+  list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  const int natural = list->sizeHint().width();
+  list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  list->setMinimumContentsLength(6);
+  list->setMaximumWidth(natural);
+}
+
 QStringList numberItems(int n) {
   QStringList out;
   for (int i = 1; i <= n; ++i) out << QString::number(i);
@@ -75,7 +83,10 @@ int BlogOptionsDialog::addRow(const QString& label, QWidget* control, Qt::Alignm
     if (control->accessibleName().isEmpty()) control->setAccessibleName(label);
   }
   if (!section_.isEmpty()) control->setAccessibleDescription(section_);
-  grid_->addWidget(control, row, 1, align);
+  // A check box of its own takes the whole line, so a long caption does not
+  // widen the window.
+  if (label.isEmpty() && qobject_cast<QCheckBox*>(control)) grid_->addWidget(control, row, 0, 1, 2, align);
+  else grid_->addWidget(control, row, 1, align);
   return row;
 }
 
@@ -149,7 +160,7 @@ QPlainTextEdit* BlogOptionsDialog::bindMemo(int key, const QString& label) {
 QComboBox* BlogOptionsDialog::bindList(int key, const QString& label, const QStringList& items) {
   auto* list = new QComboBox(fieldArea());
   list->addItems(items);
-  list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  fitList(list);
   bind(
       key, list,
       [list, key](const store::BlogOptionsRec& rec) {
@@ -159,7 +170,7 @@ QComboBox* BlogOptionsDialog::bindList(int key, const QString& label, const QStr
       [list, key](store::BlogOptionsRec& rec) {
         if (list->currentIndex() >= 0) integerRef(rec, key) = list->currentIndex();
       });
-  addRow(label, list, Qt::AlignLeft);
+  addRow(label, list);
   return list;
 }
 

@@ -78,6 +78,9 @@ class BlogOptionsDialog : public OptionDialogFrame {
   QString section_;  // the section the next rows belong to
 };
 
+// A list as wide as its longest item while there is room, narrower when the
+// window is (its items are then cut rather than the window scrolled).
+void fitList(QComboBox* list);
 // The items "1" to "n".
 QStringList numberItems(int n);
 // The items of a constant array of texts.

@@ -28,7 +28,7 @@ TOptFtpForm::TOptFtpForm(QWidget* owner, const QString& programFolder)
       programFolder_(programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder) {
   auto* location = new QComboBox(fieldArea());
   location->addItems(itemList(kPublishingLocationItems));
-  location->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  fitList(location);
   // A value other than 0 or 1 shows the first item.
   bind(
       511, location,
@@ -36,7 +36,7 @@ TOptFtpForm::TOptFtpForm(QWidget* owner, const QString& programFolder)
         location->setCurrentIndex(rec.PublishingLocation == 1 ? 1 : 0);
       },
       [location](store::BlogOptionsRec& rec) { rec.PublishingLocation = location->currentIndex() == 1 ? 1 : 0; });
-  addRow(kPublishingLocation, location, Qt::AlignLeft);
+  addRow(kPublishingLocation, location);
 
   addSection(kFtpOptions);
   bindText(501, kFtpHost);

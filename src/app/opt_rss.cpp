@@ -33,11 +33,12 @@ TOptRssForm::TOptRssForm(QWidget* owner)
 
   auto* items = new QComboBox(fieldArea());
   items->addItems(numberItems(25) << "50" << "75" << "100");
+  fitList(items);
   bind(
       411, items,
       [items](const store::BlogOptionsRec& rec) { items->setCurrentIndex(rssItemsIndex(rec.RSSItemEntries)); },
       [items](store::BlogOptionsRec& rec) { rec.RSSItemEntries = rssItemsValue(items->currentIndex()); });
-  addRow(kItemsToInclude, items, Qt::AlignLeft);
+  addRow(kItemsToInclude, items);
 
   QPlainTextEdit* description = bindMemo(409, kRssChannelDescription);
   description->setMinimumHeight(80);

@@ -62,14 +62,14 @@ TOptTemplateForm::TOptTemplateForm(QWidget* owner, const QString& templatesFolde
   list_ = new QComboBox(fieldArea());
   list_->setAccessibleName(kSelectTemplate);
   list_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  list_->setMinimumContentsLength(20);
+  list_->setMinimumContentsLength(12);
   listLabel->setBuddy(list_);
   add_ = new QPushButton(kAddNewTemplates, fieldArea());
   add_->setAccessibleName(kAddNewTemplates);
   add_->setAutoDefault(false);
   grid->addWidget(listLabel, 2, 0);
-  grid->addWidget(list_, 2, 1);
-  grid->addWidget(add_, 2, 2);
+  grid->addWidget(list_, 2, 1, 1, 2);
+  grid->addWidget(add_, 3, 1, 1, 2, Qt::AlignLeft);
 
   auto* descriptionLabel = new QLabel(kDescription, fieldArea());
   description_ = new QPlainTextEdit(fieldArea());
@@ -82,13 +82,13 @@ TOptTemplateForm::TOptTemplateForm(QWidget* owner, const QString& templatesFolde
   preview_->setFixedSize(kPreviewSize);
   preview_->setAlignment(Qt::AlignCenter);
   preview_->setVisible(false);
-  grid->addWidget(descriptionLabel, 3, 0, Qt::AlignTop);
+  grid->addWidget(descriptionLabel, 4, 0, Qt::AlignTop);
   auto* row = new QHBoxLayout;
   row->setSpacing(8);
   row->addWidget(description_, 1);
   row->addWidget(preview_, 0, Qt::AlignTop);
-  grid->addLayout(row, 3, 1, 1, 2);
-  grid->setRowStretch(3, 1);
+  grid->addLayout(row, 4, 1, 1, 2);
+  grid->setRowStretch(4, 1);
 
   connect(list_, &QComboBox::currentIndexChanged, this, [this] { showSelected(); });
   connect(add_, &QPushButton::clicked, this, &TOptTemplateForm::addTemplates);
