@@ -84,6 +84,7 @@ Status TemplateCatalog::add(const std::string& source, const std::string& folder
   std::vector<std::string> lines;
   if (Status s = readPackageFile(source, lines, CheckWording::kChooser); !s.ok()) return s;
   const std::string name = util::changeExtension(util::fileNameOf(source), ".tem");
+  if (!util::isBareFileName(name)) return Status::Error("Cannot add " + source + ": not a usable file name");
   if (Status s = util::writeFileAtomic(util::joinPath(folder, name), joinPackageLines(lines)); !s.ok()) return s;
   insert(name, packageDescription(lines), items_.size() + 1 < static_cast<size_t>(kDescriptionLimit));
   if (addedName) *addedName = name;
