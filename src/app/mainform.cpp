@@ -26,7 +26,13 @@
 #include "app/get_pict.h"
 #include "app/event_pump.h"
 #include "app/exportdb2_form.h"
+#include "app/opt_adv.h"
+#include "app/opt_basic.h"
 #include "app/opt_extra.h"
+#include "app/opt_ftp.h"
+#include "app/opt_rss.h"
+#include "app/opt_template.h"
+#include "app/opt_var.h"
 #include "app/pop_status.h"
 #include "app/splash.h"
 #include "app/texts.h"
@@ -768,8 +774,18 @@ bool TtheMainForm::notYetAvailable(const QString& what) {
   return false;
 }
 
-bool TtheMainForm::runBasicOptions(store::BlogOptionsRec&) { return notYetAvailable(texts::kBasicOptions); }
-bool TtheMainForm::runTemplateChooser(store::BlogOptionsRec&) { return notYetAvailable(texts::kChooseTemplate); }
+bool TtheMainForm::runBasicOptions(store::BlogOptionsRec& rec) {
+  return runBlogOptionsDialog<TOptBasicForm>(this, [this](const QString& t) { showHelp(t); }, rec);
+}
+bool TtheMainForm::runTemplateChooser(store::BlogOptionsRec& rec) {
+  TOptTemplateForm form(this, programFolder_, &ui_);
+  form.setHelpOpener([this](const QString& t) { showHelp(t); });
+  form.setOptionsRec(rec);
+  form.exec();
+  if (form.OptionsResult() != 1) return false;
+  rec = form.OptionsRec();
+  return true;
+}
 bool TtheMainForm::runEntryEditor(store::BlogRec& rec, bool categoryMode) {
   EntryEditorSeams seams;
   seams.help = [this](const QString& topic) { showHelp(topic); };
@@ -824,12 +840,18 @@ bool TtheMainForm::runBackupDialog(store::BackupSettings& settings) {
   settings = dlg.settings();
   return true;
 }
-bool TtheMainForm::runAdvancedOptions(store::BlogOptionsRec&) { return notYetAvailable(texts::kAdvancedOptions); }
-bool TtheMainForm::runRssOptions(store::BlogOptionsRec&) { return notYetAvailable(texts::kRssOptions); }
-bool TtheMainForm::runPublishingOptions(store::BlogOptionsRec&) {
-  return notYetAvailable(texts::kPublishingOptions);
+bool TtheMainForm::runAdvancedOptions(store::BlogOptionsRec& rec) {
+  return runBlogOptionsDialog<TOptAdvForm>(this, [this](const QString& t) { showHelp(t); }, rec);
 }
-bool TtheMainForm::runCustomVariables(store::BlogOptionsRec&) { return notYetAvailable(texts::kCustomVariables); }
+bool TtheMainForm::runRssOptions(store::BlogOptionsRec& rec) {
+  return runBlogOptionsDialog<TOptRssForm>(this, [this](const QString& t) { showHelp(t); }, rec);
+}
+bool TtheMainForm::runPublishingOptions(store::BlogOptionsRec& rec) {
+  return runBlogOptionsDialog<TOptFtpForm>(this, [this](const QString& t) { showHelp(t); }, rec, programFolder_);
+}
+bool TtheMainForm::runCustomVariables(store::BlogOptionsRec& rec) {
+  return runBlogOptionsDialog<TOptVarForm>(this, [this](const QString& t) { showHelp(t); }, rec);
+}
 void TtheMainForm::runCategoryList() {
   if (!blog_.isOpen()) return;
   TCategoryListForm list(this, blog_);

@@ -18,7 +18,13 @@
 #include "app/get_file.h"
 #include "app/get_pict.h"
 #include "app/mainform.h"
+#include "app/opt_adv.h"
+#include "app/opt_basic.h"
 #include "app/opt_extra.h"
+#include "app/opt_ftp.h"
+#include "app/opt_rss.h"
+#include "app/opt_template.h"
+#include "app/opt_var.h"
 #include "app/pop_status.h"
 #include "app/texts.h"
 #include "app_test_support.h"
@@ -136,6 +142,49 @@ int main(int argc, char** argv) {
     backup.setSettings({pf.file("backups").toStdString(), 5});
     backup.show();
     save(&backup, out + "/backup.png");
+  }
+
+  // The blog option dialogs and the template chooser, filled from the demo
+  // blog, at their opening and their smallest sizes.
+  auto shoot = [&](OptionDialogFrame& d, const QString& name) {
+    d.show();
+    save(&d, QStringLiteral("%1/%2.png").arg(out, name));
+    if (!d.minimumSize().isEmpty()) {
+      d.resize(d.minimumSize());
+      save(&d, QStringLiteral("%1/%2-smallest.png").arg(out, name));
+    }
+    d.close();
+  };
+  {
+    tessary::store::BlogOptionsRec rec = w.blog().options();
+    rec.FTPSite = "ftp.example.org";
+    rec.FTPUserid = "blogger";
+    rec.FTPPassword = "secret";
+    rec.FileCopyDestination = (pf.path() + "/www").toStdString();
+    TOptBasicForm basic(&w);
+    basic.setOptionsRec(rec);
+    shoot(basic, "opt-basic");
+    TOptAdvForm adv(&w);
+    adv.setOptionsRec(rec);
+    shoot(adv, "opt-advanced");
+    TOptRssForm rss(&w);
+    rss.setOptionsRec(rec);
+    shoot(rss, "opt-rss");
+    TOptFtpForm ftp(&w, pf.path());
+    ftp.setOptionsRec(rec);
+    shoot(ftp, "opt-ftp");
+    TOptVarForm var(&w);
+    var.setOptionsRec(rec);
+    var.show();
+    var.resize(600, 406);
+    shoot(var, "opt-variables");
+    var.show();
+    var.resize(420, 300);
+    save(&var, out + "/opt-variables-small.png");
+    var.close();
+    TOptTemplateForm chooser(&w, pf.path(), &w.ui());
+    chooser.setOptionsRec(rec);
+    shoot(chooser, "opt-template");
   }
 
   w.runCommand(texts::kCloseBlog, [&] { w.blog().CloseBlog(); });
