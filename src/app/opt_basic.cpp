@@ -17,6 +17,8 @@ TOptBasicForm::TOptBasicForm(QWidget* owner)
   bindList(104, kArchiveByDate, itemList(kArchiveByDateItems));
   bindList(114, kArchiveByCategory, itemList(kArchiveByCategoryItems));
   bindList(106, kEntryDateFormat, itemList(kEntryDateFormatItems));
+  bindText(107, kSiteLanguage);
+  addHint(kSiteLanguageHint);
   // "About my Blog" takes the whole width and the rest of the height.
   QPlainTextEdit* about = bindMemo(105, {});
   about->setAccessibleName(kAboutMyBlog);

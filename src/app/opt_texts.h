@@ -27,6 +27,8 @@ inline constexpr const char* kArchiveByCategoryItems[] = {
     "Create Category Pages for Entries and Articles", "Create Category Pages for Articles only",
     "Create Category Pages for Entries only", "Ignore all Categories"};
 inline constexpr const char* kEntryDateFormat = "Entry Date Format";
+inline constexpr const char* kSiteLanguage = "Site Language";
+inline constexpr const char* kSiteLanguageHint = "(the language of the pages: en, de, fr-CA, ...)";
 inline constexpr const char* kEntryDateFormatItems[] = {"Month day, year hh:mm (24 hours)",
                                                         "Month day, year hh:mm am/pm (12 hours)",
                                                         "Month day, year",
@@ -41,7 +43,8 @@ inline constexpr const char* kAboutMyBlog = "About my Blog";
 inline constexpr const char* kAdvancedTitle = "Advanced Options";
 inline constexpr const char* kFormattingOfEntries = "Formatting of Entries";
 inline constexpr const char* kFormattingItems[] = {"I will enter my own HTML code.",
-                                                   "Tessary will try to format each entry."};
+                                                   "Tessary will try to format each entry.",
+                                                   "Markdown (CommonMark)"};
 inline constexpr const char* kPageNameExtension = "Page Name Extension";
 inline constexpr const char* kExtensionItems[] = {".html", ".htm"};
 inline constexpr const char* kPageNamePrefix = "Page Name Prefix";

@@ -23,6 +23,7 @@ void tst_opt_adv::valuesAreShownAndReadBack_data() {
   addValueColumns();
   QTest::newRow("own html") << 201 << "0" << "I will enter my own HTML code." << "0";
   QTest::newRow("formatted") << 201 << "1" << "Tessary will try to format each entry." << "1";
+  QTest::newRow("markdown") << 201 << "2" << "Markdown (CommonMark)" << "2";
   QTest::newRow("htm") << 202 << "1" << ".htm" << "1";
   QTest::newRow("extension 2") << 202 << "2" << "<none>" << "2";
   for (int key : {268, 276}) {

@@ -151,7 +151,7 @@ void tst_opt_basic::everyOptionIsOwnedByExactlyOneDialog() {
   owners[301] << "template";
   owners[190] << "backup";
   owners[191] << "backup";
-  QCOMPARE(store::optionDefs().size(), size_t(72));
+  QCOMPARE(store::optionDefs().size(), size_t(73));
   for (const store::OptionDef& d : store::optionDefs()) {
     QCOMPARE(owners[d.key], QStringList{ownerByRange(d.key)});
     owners.erase(d.key);
@@ -173,6 +173,7 @@ void tst_opt_basic::basicValuesAreShownAndReadBack_data() {
   QTest::newRow("ignore categories") << 114 << "3" << "Ignore all Categories" << "3";
   QTest::newRow("articles only") << 114 << "1" << "Create Category Pages for Articles only" << "1";
   QTest::newRow("date format 7") << 106 << "7" << "DD-MM-YYYY hh:mm am/pm (12 hours)" << "7";
+  QTest::newRow("site language") << 107 << "de-CH" << "de-CH" << "de-CH";
   QTest::newRow("about, two lines") << 105 << "Line one\nLine two" << "Line one\nLine two" << "Line one\nLine two";
   // Not edited, a text comes back exactly, whatever the box made of it.
   QTest::newRow("about with CR LF") << 105 << "a\r\nb" << "a\nb" << "a\r\nb";
