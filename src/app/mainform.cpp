@@ -26,6 +26,7 @@
 #include "app/get_pict.h"
 #include "app/event_pump.h"
 #include "app/exportdb2_form.h"
+#include "app/helpform.h"
 #include "app/opt_extra.h"
 #include "app/pop_status.h"
 #include "app/splash.h"
@@ -75,6 +76,7 @@ TtheMainForm::TtheMainForm(const QString& programFolder, QWidget* parent)
       blog_(ss(programFolder), ui_) {
   ui_.setOwner(this);
   ui_.setDialogs(this);
+  installHelpKey();
   setWindowTitle(texts::kCaption);
   setAccessibleName(texts::kCaption);
 
@@ -838,6 +840,6 @@ void TtheMainForm::runCategoryList() {
   list.exec();
 }
 void TtheMainForm::runTemplateEditor() { notYetAvailable(texts::kTemplateEditor); }
-void TtheMainForm::showHelp(const QString& topic) { notYetAvailable("Help: " + topic); }
+void TtheMainForm::showHelp(const QString& topic) { showHelpTopic(this, topic); }
 
 }  // namespace tessary::app
