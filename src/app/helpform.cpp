@@ -248,10 +248,12 @@ TTheHelpForm::TTheHelpForm(QWidget* owner) : QWidget(owner, Qt::Window) {
   connect(escape, &QShortcut::activated, this, &QWidget::close);
   search_->installEventFilter(this);
 
-  // Centred on the screen.
+  // Centred on the screen, and no larger than it.
   QScreen* screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
   if (screen) {
     const QRect area = screen->availableGeometry();
+    resize(std::max(minimumWidth(), std::min(width(), area.width() - 40)),
+           std::max(minimumHeight(), std::min(height(), area.height() - 60)));
     move(area.center() - QPoint(width() / 2, height() / 2));
   }
   if (list_->count() > 0) list_->setCurrentRow(0);
