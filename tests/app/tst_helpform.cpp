@@ -14,6 +14,7 @@
 #include "app/mainform.h"
 #include "app/texts.h"
 #include "app_test_support.h"
+#include "templates/tag_engine.h"
 
 using namespace tessary::app;
 using namespace tessary::apptest;
@@ -104,6 +105,7 @@ class tst_helpform : public QObject {
   void printsTheTopicToPdf();
   void topicsNameOnlyCaptionsTheProgramHas();
   void topicLinksLeadToTopics();
+  void templateTopicsDocumentEveryTagOfTheEngine();
   void cleanup() {
     if (TTheHelpForm::current()) delete TTheHelpForm::current();
   }
@@ -414,6 +416,82 @@ void tst_helpform::topicLinksLeadToTopics() {
   TTheHelpForm* f = showHelpTopic(nullptr, "OptionsPublishing");
   Q_EMIT f->textPane()->anchorClicked(QUrl("topic:OptionsFTP"));
   QCOMPARE(f->shownTopic(), QString("OptionsFTP"));
+}
+
+namespace {
+
+// What the tag engine makes of one tag, with every value non-empty and the page
+// of the given kind.
+std::string fillTag(const std::string& tag, int32_t kind) {
+  tessary::templates::templateEntryVars e;
+  for (std::string* f : {&e.EntryId, &e.EntryTitle, &e.EntryDate, &e.EntryDateWords, &e.EntryText, &e.EntryUrlRelated,
+                         &e.EntryTeaser, &e.EntryKeywords, &e.EntrySidebar, &e.EntryCustomField1, &e.EntryCustomField2,
+                         &e.EntryCustomTitle1, &e.EntryCustomTitle2, &e.EntryDescription, &e.EntryPermalinkHref,
+                         &e.CatTitle, &e.CatText, &e.CatParentLink})
+    *f = "v";
+  tessary::templates::templatePageVars p;
+  for (std::string* f : {&p.PageTitle, &p.PageMenuTree, &p.PriorLink, &p.PriorHref, &p.NextLink, &p.NextHref,
+                         &p.ParentLink, &p.ParentHref, &p.PageKeywords, &p.PageDescription})
+    *f = "v";
+  p.PageKind = kind;
+  tessary::templates::templateGlobalVars g;
+  for (std::string* f :
+       {&g.MainTitle, &g.MainUrl, &g.MainAbout, &g.MonthLinksColumn, &g.MonthLinksRow, &g.StaticLinksColumn,
+        &g.StaticLinksRow, &g.NavbarColumn, &g.NavbarRow, &g.ArticleLinksColumn, &g.ArticleLinksRow, &g.ParentSiteLink,
+        &g.HomeLink, &g.HomeHref, &g.ArticleIndexLink, &g.ArticleIndexHref, &g.MonthIndexLink, &g.MonthIndexHref,
+        &g.Rss20FileName, &g.Rss091FileName, &g.CustomTag1, &g.CustomTag2, &g.CustomTag3, &g.CustomTag4,
+        &g.CustomTag5, &g.CustomTag6, &g.CustomTag7, &g.CustomTag8, &g.CustomTag9, &g.CustomTag10,
+        &g.CategoryIndexLink, &g.CategoryLinksColumn, &g.CategoryLinksRow, &g.RecentLink, &g.RecentHref})
+    *f = "v";
+  return tessary::templates::FillPageTags(tessary::templates::fillEntryTagsInText(tag, e), g, e, p);
+}
+
+bool engineKnows(const QString& name) {
+  const std::string tag = "[%" + name.toStdString() + "%]";
+  for (int32_t kind = 0; kind <= 7; ++kind)
+    if (fillTag(tag, kind) != tag) return true;
+  return false;
+}
+
+}  // namespace
+
+void tst_helpform::templateTopicsDocumentEveryTagOfTheEngine() {
+  static const QRegularExpression tagRun(QStringLiteral("\\[%([A-Za-z0-9.]+)%\\]"));
+  // The tags the template topics name.
+  QSet<QString> documented;
+  for (const auto& item : helpContents()) {
+    if (!item.topic.startsWith("Package")) continue;
+    const QString doc = QString::fromUtf8(helpTopicDocument(item.topic).value_or(QByteArray()));
+    for (auto m = tagRun.globalMatch(doc); m.hasNext();) documented.insert(m.next().captured(1));
+  }
+  QStringList unknown;
+  for (const QString& name : documented)
+    if (name != "RANDOM" && name != "name" && !engineKnows(name)) unknown << name;
+  QVERIFY2(unknown.isEmpty(), qPrintable("documented but unknown to the engine: " + unknown.join(", ")));
+
+  // The tags the engine knows: every name its sources spell, in its three forms.
+  QSet<QString> bases;
+  static const QRegularExpression dotted(QStringLiteral("\"(?:\\[%)?([A-Za-z]+(?:\\.[A-Za-z0-9]+)+)(?:%\\])?\""));
+  for (const char* file : {"/src/templates/tag_engine.h", "/src/templates/tag_engine.cpp"}) {
+    QFile f(QStringLiteral(TESSARY_SOURCE_DIR) + file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(f.readAll());
+    for (const auto* re : {&tagRun, &dotted})
+      for (auto m = re->globalMatch(text); m.hasNext();) bases.insert(m.next().captured(1));
+  }
+  QStringList undocumented;
+  int engineTags = 0;
+  for (QString base : bases) {
+    base.remove(QRegularExpression(QStringLiteral("\\.(css|href)$")));
+    for (const QString& form : {base, base + ".css", base + ".href"}) {
+      if (!engineKnows(form)) continue;
+      ++engineTags;
+      if (!documented.contains(form)) undocumented << form;
+    }
+  }
+  QVERIFY2(engineTags > 90, qPrintable(QString::number(engineTags)));
+  undocumented.removeDuplicates();
+  QVERIFY2(undocumented.isEmpty(), qPrintable("not documented: " + undocumented.join(", ")));
 }
 
 QTEST_MAIN(tst_helpform)
