@@ -372,7 +372,8 @@ class HelpKeyFilter : public QObject {
     if (qobject_cast<TTheHelpForm*>(window)) return false;
     const auto buttons = window->findChildren<QPushButton*>();
     for (QPushButton* b : buttons) {
-      if (b->text() == QLatin1String(texts::kHelp) && b->isVisible() && b->isEnabled() && b->window() == window) {
+      if (QString(b->text()).remove('&') == QLatin1String(texts::kHelp) && b->isVisible() && b->isEnabled() &&
+          b->window() == window) {
         b->click();
         return true;
       }
