@@ -31,8 +31,9 @@ QPointer<TTheHelpForm> gCurrent;
 
 // The three list icons, drawn here: a folder (level 1), a page (level 2) and a
 // subtopic arrow (level 3), 16 by 16 pixels.
-QPixmap drawIcon(int level) {
-  QPixmap pm(16, 16);
+QPixmap drawIcon(int level, qreal ratio) {
+  QPixmap pm(QSize(16, 16) * ratio);
+  pm.setDevicePixelRatio(ratio);
   pm.fill(Qt::transparent);
   QPainter p(&pm);
   p.setRenderHint(QPainter::Antialiasing);
@@ -55,8 +56,10 @@ QPixmap drawIcon(int level) {
   return pm;
 }
 
+// Drawn once for the screen's pixel ratio, so that they stay sharp when scaled.
 const QPixmap& icon(int level) {
-  static const QPixmap icons[3] = {drawIcon(1), drawIcon(2), drawIcon(3)};
+  static const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
+  static const QPixmap icons[3] = {drawIcon(1, ratio), drawIcon(2, ratio), drawIcon(3, ratio)};
   return icons[level - 1];
 }
 
