@@ -7,7 +7,7 @@ packages=(
   sqlite3 python3 python3-pyftpdlib python3-xlrd python3-feedparser libxml2-utils
   clang libclang-rt-14-dev
   desktop-file-utils shared-mime-info
-  qt6-base-dev xvfb xauth fonts-dejavu-core dpkg-dev imagemagick
+  qt6-base-dev xvfb xauth fonts-dejavu-core dpkg-dev imagemagick poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -26,6 +26,7 @@
 #include "app/get_pict.h"
 #include "app/event_pump.h"
 #include "app/exportdb2_form.h"
+#include "app/helpform.h"
 #include "app/opt_adv.h"
 #include "app/opt_basic.h"
 #include "app/opt_extra.h"
@@ -81,6 +82,7 @@ TtheMainForm::TtheMainForm(const QString& programFolder, QWidget* parent)
       blog_(ss(programFolder), ui_) {
   ui_.setOwner(this);
   ui_.setDialogs(this);
+  installHelpKey();
   setWindowTitle(texts::kCaption);
   setAccessibleName(texts::kCaption);
 
@@ -860,6 +862,6 @@ void TtheMainForm::runCategoryList() {
   list.exec();
 }
 void TtheMainForm::runTemplateEditor() { notYetAvailable(texts::kTemplateEditor); }
-void TtheMainForm::showHelp(const QString& topic) { notYetAvailable("Help: " + topic); }
+void TtheMainForm::showHelp(const QString& topic) { showHelpTopic(this, topic); }
 
 }  // namespace tessary::app

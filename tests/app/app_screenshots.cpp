@@ -17,6 +17,7 @@
 #include "app/get_cat.h"
 #include "app/get_file.h"
 #include "app/get_pict.h"
+#include "app/helpform.h"
 #include "app/mainform.h"
 #include "app/opt_adv.h"
 #include "app/opt_basic.h"
@@ -197,5 +198,13 @@ int main(int argc, char** argv) {
   save(&w, out + "/green-entries.png");
   w.setBackground(2);
   save(&w, out + "/brown-entries.png");
+  w.setBackground(0);
+  for (const char* topic : {"WelcomeFull", "OptionsFTP", "PackageFunctionsSlice", "EntriesHTMLBar"}) {
+    TTheHelpForm* help = showHelpTopic(&w, topic);
+    save(help, QStringLiteral("%1/help-%2.png").arg(out, topic));
+  }
+  TTheHelpForm* help = showHelpTopic(&w, "WelcomeFull");
+  help->searchField()->setText("passive");
+  save(help, out + "/help-search.png");
   return 0;
 }
