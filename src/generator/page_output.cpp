@@ -270,7 +270,11 @@ bool PageOutput::track(const std::string& name, int32_t crc, int64_t size, int32
     if (crc != row.existing) {
       log_.AppendLine("... " + name + " has changes.");
       ++counter;
-      ok = attempt(row);
+      // Until it is published a changed page reads as changed on every run; a
+      // local copy that already holds this version (its recorded checksum, and
+      // a file of its size) stays as it is: the publishers send the same bytes
+      // and a visitor of the output folder sees the same page.
+      if (!(size >= 0 && row.local == crc && localCopyCurrent(name, size))) ok = attempt(row);
     }
     storeRow(name, row, false);
   } else {

@@ -135,9 +135,19 @@ TEST_F(GenerationRunTest, FirstRunWithTheBuiltInPackage) {
 TEST_F(GenerationRunTest, UnpublishedRunReportsChangesAgainAndPublishedRunWritesNothing) {
   addEntry(store::kBlogEntry, util::encodeDate(2004, 1, 10), "January");
   run();
+  std::map<std::string, ino_t> first;
+  for (const std::string& f : util::listFiles(out_)) first[f] = inodeOf(out_ + f);
   run();
   for (const char* f : kTemplateFiles) EXPECT_EQ(count(log_, std::string("... ") + f + " has changes."), 1) << f;
   EXPECT_EQ(counters_.filesAddedOrChanged, 6);
+  // Not yet published, so still reported as changed; but the local copies
+  // already hold these versions and are not written again.
+  EXPECT_GT(counters_.pagesAddedOrChanged, 0);
+  for (const auto& [f, ino] : first) EXPECT_EQ(inodeOf(out_ + f), ino) << f << " was written again";
+  // A local copy of another size is replaced.
+  ASSERT_TRUE(util::writeFileAtomic(out_ + "index.html", "cut").ok());
+  run();
+  EXPECT_NE(testing::readFile(out_ + "index.html"), "cut");
 
   markPublished();
   std::map<std::string, ino_t> before;
