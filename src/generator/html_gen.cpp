@@ -97,7 +97,7 @@ void Generator::resetState() {
   hasHomePriorPeriod = false;
 }
 
-void Generator::readRow() {
+void Generator::readRow(bool withText) {
   store::Table& t = blog_.tblBlog();
   row = {};
   if (t.bookmark() == 0) {  // no current row: the table is empty
@@ -109,7 +109,7 @@ void Generator::readRow() {
   r.BlogKey = t.asInteger("BlogKey");
   r.BlogDateTime = t.asDateTime("BlogDateTime");
   r.BlogTitle = t.asString("BlogTitle");
-  r.BlogText = t.asString("BlogText");
+  if (withText) r.BlogText = t.asString("BlogText");
   r.BlogCategory = category("BlogCategory");
   r.BlogCoolURL = t.asString("BlogCoolURL");
   r.BlogPageType = t.asInteger("BlogPageType");
@@ -203,14 +203,15 @@ void Generator::applyDefaultOptions() {
 }
 
 void Generator::listPass() {
+  // The list pass gathers links, titles and teasers: no entry's text.
   store::Table& t = blog_.tblBlog();
   t.first();
-  readRow();
+  readRow(false);
   while (!t.eof()) {
     builders_->listPassRow(*this);
     t.next();
     if (t.eof()) break;
-    readRow();
+    readRow(false);
   }
   builders_->listPassEnd(*this);
 }

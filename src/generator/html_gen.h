@@ -116,6 +116,7 @@ class PageBuilders {
   virtual void beginSiteValues(Generator&) {}
   // The list pass, for each row newest first (gen.row is read): static,
   // article and month links, the article index list, the category lists.
+  // The list pass reads the rows without their text (g.row.rec.BlogText is empty).
   virtual void listPassRow(Generator&) {}
   // After the last row of the list pass (close an open article list).
   virtual void listPassEnd(Generator&) {}
@@ -243,7 +244,9 @@ class Generator {
 
  private:
   void resetState();
-  void readRow();
+  // Reads the current row into `row`; without the text (BlogText) when the
+  // pass shows no entry's text, so that nothing is decompressed for it.
+  void readRow(bool withText = true);
   void fillEntry();
   void loadTemplatePackage();
   void applyDefaultOptions();
