@@ -6,6 +6,10 @@
 #include "app/pop_status.h"
 #include "app/texts.h"
 
+// Resources of a static library are registered by name, outside any namespace:
+// without it the linker may leave the icons out of the program.
+static void registerAppResources() { Q_INIT_RESOURCE(app); }
+
 namespace tessary::app {
 
 TessaryApplication::TessaryApplication(int& argc, char** argv) : QApplication(argc, argv) {
@@ -14,6 +18,7 @@ TessaryApplication::TessaryApplication(int& argc, char** argv) : QApplication(ar
   setApplicationDisplayName(texts::kAppTitle);
   setApplicationVersion(TESSARY_VERSION);
   // The window icon, and the desktop entry the window belongs to.
+  registerAppResources();
   QIcon icon;
   icon.addFile(":/icons/tessary-48.png");
   icon.addFile(":/icons/tessary-256.png");

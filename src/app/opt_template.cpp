@@ -13,6 +13,9 @@
 #include "templates/package.h"
 #include "util/text.h"
 
+// Resources of a static library are registered by name, outside any namespace.
+static void registerAppResources() { Q_INIT_RESOURCE(app); }
+
 namespace tessary::app {
 
 using namespace opttexts;
@@ -129,8 +132,14 @@ void TOptTemplateForm::showSelected() {
   const int i = list_->currentIndex();
   if (i < 0) return;
   description_->setPlainText(QString::fromStdString(catalog_.descriptionAt(i)));
-  const QPixmap picture =
-      packagePreview(folder_ + "/" + QString::fromStdString(catalog_.items()[static_cast<size_t>(i)].name));
+  const QString name = QString::fromStdString(catalog_.items()[static_cast<size_t>(i)].name);
+  QPixmap picture = packagePreview(folder_ + "/" + name);
+  // The default package carries no picture (its files go into every site):
+  // the program has one of it.
+  if (picture.isNull() && name.compare("@default.tem", Qt::CaseInsensitive) == 0) {
+    registerAppResources();
+    picture = QPixmap(QStringLiteral(":/icons/default-template-preview.png"));
+  }
   if (picture.isNull()) return;
   preview_->setPixmap(picture.scaled(kPreviewSize, Qt::KeepAspectRatio, Qt::SmoothTransformation));
   preview_->setVisible(true);

@@ -263,6 +263,13 @@ void tst_opt_template::previewPictureOfAPackage() {
   QVERIFY(!c.preview()->pixmap().isNull());
   c.templateList()->setCurrentIndex(c.templateList()->findText("plain.tem"));
   QVERIFY(c.preview()->isHidden());
+  // The default package is shown with the program's own picture of it.
+  write(pf.file("@default.tem"), package("The default"));
+  TOptTemplateForm d(nullptr, pf.path(), nullptr);
+  rec.TemplateFile = "@default.tem";
+  d.setOptionsRec(rec);
+  QVERIFY(!d.preview()->isHidden());
+  QVERIFY(!d.preview()->pixmap().isNull());
 }
 
 QTEST_MAIN(tst_opt_template)
