@@ -1,45 +1,30 @@
-# make run     - install what is missing, build, open the demo blog in the desktop program
+# The same commands as ./tessary.sh (which needs no make): install what is
+# missing, configure, build and run.
+# make run     - build the programs, open the demo blog in the desktop program
 #                (without a display: the command line's headless demo)
-# make test    - install what is missing, build, run every test
+# make test    - build the programs and the tests, run every test
 # make package - build the two programs and the Debian package build/tessary_<version>_<arch>.deb
+# make build   - build everything (the benchmarks too when CMAKE_FLAGS=-DTESSARY_BENCH=ON)
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
+export BUILD BUILD_TYPE CMAKE_FLAGS
 
-.PHONY: all deps configure build programs run test package clean
+.PHONY: all deps configure build run test package clean
 
 all: build
 
+run test package:
+	@./tessary.sh $@
+
 deps:
-	@bash tools/install-deps.sh
+	@mkdir -p $(BUILD) && bash tools/install-deps.sh test $(BUILD)/install-deps.log
 
 configure: deps
-	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS) > /dev/null
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DTESSARY_BENCH=OFF $(CMAKE_FLAGS) > /dev/null
 
 build: configure
 	@cmake --build $(BUILD)
-
-# Only the two programs: no tests, no benchmarks.
-programs: configure
-	@cmake --build $(BUILD) --target tessary tessary-cli
-
-# The demo blog is created (and its site generated) by the command line when it is missing.
-run: configure
-	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
-	  cmake --build $(BUILD) --target tessary-cli && \
-	  echo "No display found: running the headless demo instead." && \
-	  $(BUILD)/bin/tessary-cli demo; \
-	else \
-	  cmake --build $(BUILD) --target tessary tessary-cli && \
-	  { [ -f $(BUILD)/bin/demo.zdb ] || $(BUILD)/bin/tessary-cli demo; } && \
-	  $(BUILD)/bin/tessary $(BUILD)/bin/demo.zdb; \
-	fi
-
-test: build
-	cd $(BUILD) && ctest --output-on-failure -j2
-
-package: programs
-	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD)

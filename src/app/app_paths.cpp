@@ -1,11 +1,9 @@
 #include "app/app_paths.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryFile>
 
 #include "templates/package.h"
-#include "util/files.h"
 
 namespace tessary::app {
 
@@ -25,9 +23,8 @@ QString chooseProgramFolder(const QString& executableFolder, const QString& user
 }
 
 bool ensureDefaultTemplate(const QString& programFolder) {
-  const QString path = QDir(programFolder).filePath("@default.tem");
-  if (QFile::exists(path)) return true;
-  return util::writeFileAtomic(path.toStdString(), templates::builtInTemplatePackageBytes()).ok();
+  bool written = false;
+  return templates::ensureDefaultTemplatePackage(programFolder.toStdString(), written).ok();
 }
 
 }  // namespace tessary::app

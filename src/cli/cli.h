@@ -12,6 +12,10 @@
 
 #include "cli/console_ui.h"
 
+namespace tessary::store {
+class BlogDb;
+}
+
 namespace tessary::cli {
 
 // Wrong usage: the message is printed with the command's usage, exit status 2.
@@ -54,6 +58,16 @@ struct Command {
 };
 
 std::map<std::string, Command>& commands();
+
+// Help on one word, printed on standard output: the overview for an empty
+// word, a command's usage for a command's name, else the help topic of that
+// name. Returns the exit status: 0, or 2 (with a line on standard error) for a
+// word it knows nothing about.
+int showHelp(const std::string& word);
+
+// After a generation run: how many pages differ from their published copy, and
+// why they are reported as changed until they are published.
+void printUnpublishedNote(store::BlogDb& blog, const std::string& file);
 
 struct RegisterCommand {
   explicit RegisterCommand(Command c);

@@ -29,8 +29,8 @@ struct EditorArgs {
   std::optional<int32_t> category, category2, category3;
 
   bool empty() const {
-    return !title && !text && !pageName && !coolUrl && !teaser && !keywords && !description && !sidebar &&
-           !extra1 && !extra2 && !title1 && !title2 && !type && !date && !category && !category2 && !category3;
+    return !title && !text && !pageName && !coolUrl && !teaser && !keywords && !description && !sidebar && !extra1 &&
+           !extra2 && !title1 && !title2 && !type && !date && !category && !category2 && !category3;
   }
 };
 
@@ -127,7 +127,8 @@ int cmdAddEntry(Context& c) {
   checkCategory(o.blog, e.category3, "--category3");
   o.ui.entryEditor = [&](BlogRec& r, bool) { applyEditorArgs(e, r); };
   if (!store::AddEntry(o.blog)) return kFailure;
-  std::cout << o.blog.tblBlog().currentRowId() << "\n";
+  std::cout << "Added entry " << o.blog.tblBlog().currentRowId() << ": "
+            << listingCell(o.blog.tblBlog().asString("BlogTitle")) << "\n";
   o.blog.CloseBlog();
   return kSuccess;
 }
@@ -139,7 +140,8 @@ int cmdEditEntry(Context& c) {
   c.args.finish();
   if (e.empty()) throw UsageError("give at least one field to change");
   OpenedBlog o(c, file);
-  if (!store::findEntry(o.blog, key)) throw std::runtime_error("No entry has the key " + std::to_string(key) + " in " + file);
+  if (!store::findEntry(o.blog, key))
+    throw std::runtime_error("No entry has the key " + std::to_string(key) + " in " + file);
   checkCategory(o.blog, e.category, "--category");
   checkCategory(o.blog, e.category2, "--category2");
   checkCategory(o.blog, e.category3, "--category3");
@@ -154,7 +156,8 @@ int cmdRemoveEntry(Context& c) {
   const int32_t key = keyArgument(c.args.positional("KEY"), "KEY");
   c.args.finish();
   OpenedBlog o(c, file);
-  if (!store::findEntry(o.blog, key)) throw std::runtime_error("No entry has the key " + std::to_string(key) + " in " + file);
+  if (!store::findEntry(o.blog, key))
+    throw std::runtime_error("No entry has the key " + std::to_string(key) + " in " + file);
   if (!store::RemoveEntry(o.blog)) {
     std::cerr << "Entry " << key << " was not removed.\n";
     return kFailure;
@@ -171,7 +174,8 @@ int cmdAddCategory(Context& c) {
   OpenedBlog o(c, file);
   o.ui.entryEditor = [&](BlogRec& r, bool) { applyEditorArgs(e, r); };
   if (!store::AddCategory(o.blog)) return kFailure;
-  std::cout << o.blog.tblCategory().currentRowId() << "\n";
+  std::cout << "Added category " << o.blog.tblCategory().currentRowId() << ": "
+            << listingCell(o.blog.tblCategory().asString("CategoryTitle")) << "\n";
   o.blog.CloseBlog();
   return kSuccess;
 }
@@ -206,6 +210,10 @@ int cmdRemoveCategory(Context& c) {
   return kSuccess;
 }
 
+// A category column of the listing: -1 for none, whether the entry was stored
+// with the marker or without any value (the sample entries of a new blog).
+int32_t listedCategory(int32_t key) { return key > 0 ? key : store::kNoCategory; }
+
 int cmdEntries(Context& c) {
   const std::string file = c.args.positional("BLOG");
   c.args.finish();
@@ -215,7 +223,8 @@ int cmdEntries(Context& c) {
     const BlogRec r = store::readBlogRec(t);
     std::cout << r.BlogKey << '\t' << util::formatDateTime("yyyy-mm-dd hh:nn:ss", r.BlogDateTime) << '\t'
               << r.BlogPageType << '\t' << listingCell(r.BlogTitle) << '\t' << listingCell(r.BlogPageName) << '\t'
-              << r.BlogCategory << '\t' << r.BlogCategory2 << '\t' << r.BlogCategory3 << '\n';
+              << listedCategory(r.BlogCategory) << '\t' << listedCategory(r.BlogCategory2) << '\t'
+              << listedCategory(r.BlogCategory3) << '\n';
   }
   o.blog.CloseBlog();
   return kSuccess;
@@ -242,13 +251,13 @@ constexpr const char* kCategoryOptions =
     "[--extra1 T] [--extra2 T] [--title1 T] [--title2 T]";
 
 const RegisterCommand kAddEntry({"add-entry", std::string("add-entry BLOG --title T ") + kEntryOptions,
-                                 "Add an entry; prints its BlogKey.", cmdAddEntry});
+                                 "Add an entry; prints \"Added entry KEY: TITLE\".", cmdAddEntry});
 const RegisterCommand kEditEntry({"edit-entry", std::string("edit-entry BLOG KEY [--title T] ") + kEntryOptions,
                                   "Change the given fields of an entry.", cmdEditEntry});
 const RegisterCommand kRemoveEntry({"remove-entry", "remove-entry BLOG KEY",
                                     "Remove an entry (asks; --yes answers OK).", cmdRemoveEntry});
 const RegisterCommand kAddCategory({"add-category", std::string("add-category BLOG --title T ") + kCategoryOptions,
-                                    "Add a category; prints its CategoryKey.", cmdAddCategory});
+                                    "Add a category; prints \"Added category KEY: TITLE\".", cmdAddCategory});
 const RegisterCommand kEditCategory({"edit-category",
                                      std::string("edit-category BLOG KEY [--title T] ") + kCategoryOptions,
                                      "Change the given fields of a category.", cmdEditCategory});
@@ -258,7 +267,7 @@ const RegisterCommand kRemoveCategory({"remove-category", "remove-category BLOG 
                                        cmdRemoveCategory});
 const RegisterCommand kEntries({"entries", "entries BLOG",
                                 "List the entries, newest first: BlogKey, date-time, type, title, page name, the "
-                                "three categories.",
+                                "three categories (-1: none).",
                                 cmdEntries});
 const RegisterCommand kCategories({"categories", "categories BLOG",
                                    "List the categories: CategoryKey, title, page name.", cmdCategories});

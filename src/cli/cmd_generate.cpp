@@ -12,6 +12,26 @@ namespace {
 
 using store::BlogDb;
 
+}  // namespace
+
+void printUnpublishedNote(BlogDb& blog, const std::string& file) {
+  store::Table& t = blog.tblPages();
+  long differ = 0, never = 0;
+  for (t.first(); !t.eof(); t.next()) {
+    const int64_t fresh = t.asInteger("PageCRCNew"), existing = t.asInteger("PageCRCExisting");
+    if (fresh == 0 || fresh == existing) continue;
+    ++differ;
+    if (existing == 0) ++never;
+  }
+  if (differ == 0) return;
+  std::cout << differ << (differ == 1 ? " file of the site differs" : " files of the site differ")
+            << " from the published copy (" << never
+            << " never published); a file is reported as changed until it is published: tessary-cli "
+            << "publish " << file << " (or mark-all-published " << file << ")\n";
+}
+
+namespace {
+
 int cmdGenerate(Context& c) {
   const std::string file = c.args.positional("BLOG.zdb");
   c.args.finish();
@@ -19,6 +39,7 @@ int cmdGenerate(Context& c) {
   blog.OpenBlog(file);
   generator::Generator gen(blog, c.log);
   gen.GeneratePages();
+  printUnpublishedNote(blog, file);
   blog.CloseBlog();
   return kSuccess;
 }

@@ -20,11 +20,10 @@ int cmdAddPicture(Context& c) {
   OpenedBlog o(c, file);
   if (!store::AddBlogPicture(o.blog, path)) return kFailure;
   const std::string name = o.blog.tblPictures().asString("BlogPictureName");
-  std::cout << name << "\n";
-  // What the file really holds, whatever its name says (standard output stays the name).
+  std::cout << "Added picture " << name << "\n";
+  // What the file really holds, whatever its name says.
   std::cerr << name << " holds "
-            << store::describePicture(o.blog.tblPictures().blobBytes("BlogPicture"), util::extensionOf(name))
-            << "\n";
+            << store::describePicture(o.blog.tblPictures().blobBytes("BlogPicture"), util::extensionOf(name)) << "\n";
   o.blog.CloseBlog();
   return kSuccess;
 }
@@ -35,7 +34,7 @@ int cmdAddFile(Context& c) {
   c.args.finish();
   OpenedBlog o(c, file);
   if (!store::AddBlogFile(o.blog, path)) return kFailure;
-  std::cout << o.blog.tblFiles().asString("BlogFileName") << "\n";
+  std::cout << "Added file " << o.blog.tblFiles().asString("BlogFileName") << "\n";
   o.blog.CloseBlog();
   return kSuccess;
 }
@@ -76,9 +75,8 @@ int cmdSaveFile(Context& c) {
   OpenedBlog o(c, file);
   if (!store::findFile(o.blog, name)) throw std::runtime_error("No file named " + name + " in " + file);
   // A folder as PATH means the stored name inside it, as a save dialog would propose.
-  const std::string target = util::directoryExists(path)
-                                 ? util::joinPath(path, o.blog.tblFiles().asString("BlogFileName"))
-                                 : path;
+  const std::string target =
+      util::directoryExists(path) ? util::joinPath(path, o.blog.tblFiles().asString("BlogFileName")) : path;
   store::SaveBlogFileAs(o.blog, target);
   o.blog.CloseBlog();
   return kSuccess;
@@ -125,8 +123,7 @@ const RegisterCommand kRemoveFile({"remove-file", "remove-file BLOG NAME",
                                    "Remove a stored extra file (asks; --yes answers OK).", cmdRemoveFile});
 const RegisterCommand kSaveFile({"save-file", "save-file BLOG NAME PATH",
                                  "Write a stored extra file to PATH (a folder: under its stored name).", cmdSaveFile});
-const RegisterCommand kFiles({"files", "files BLOG", "List the extra files: name, size, date added, CRC32.",
-                              cmdFiles});
+const RegisterCommand kFiles({"files", "files BLOG", "List the extra files: name, size, date added, CRC32.", cmdFiles});
 
 }  // namespace
 }  // namespace tessary::cli

@@ -1,14 +1,17 @@
 // tessary-cli: the headless front end. Global options (--program-folder DIR,
-// --yes) may stand before or after the command. Exit status: 0 success, 1 a
+// --yes, --verbose, --help, --version) may stand anywhere on the line. Exit status: 0 success, 1 a
 // failure reported to the user, 2 wrong usage.
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
 #include <iostream>
 
 #include "cli/cli.h"
 #include "store/database.h"
+#include "templates/package.h"
 #include "util/files.h"
+#include "util/text.h"
 
 namespace tessary::cli {
 
@@ -80,23 +83,50 @@ std::string executableFolder(const char* argv0) {
   return util::folderOf(util::absolutePath(argv0));
 }
 
-void printHelp() {
-  std::cout << "Usage: tessary-cli [--program-folder DIR] [--yes] COMMAND [ARGS]\n\n"
-               "Global options:\n"
-               "  --program-folder DIR  use DIR as the program folder (default: the executable's folder)\n"
-               "  --yes                 answer confirmations with Yes/OK (default: No/Cancel)\n\n"
-               "Commands:\n";
-  for (const auto& [name, c] : commands()) {
-    std::cout << "  " << c.usage << "\n      " << c.summary << "\n";
+// The program folder as the desktop program chooses it: the executable's folder
+// when it is writable (a build tree, a portable copy), otherwise the per-user
+// data folder. An installed program never writes beside itself.
+std::string defaultProgramFolder(const char* argv0) {
+  const std::string exe = executableFolder(argv0);
+  const bool installed = exe == "/usr" || util::startsWith(exe, "/usr/");
+  if (!installed && ::access(exe.c_str(), W_OK) == 0) return exe;
+  std::string data;
+  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/') {
+    data = xdg;
+  } else if (const char* home = std::getenv("HOME"); home && *home) {
+    data = util::joinPath(home, ".local/share");
+  } else {
+    return exe;
   }
+  const std::string folder = util::joinPath(data, "Tessary/Tessary");
+  if (!util::createDirectories(folder).ok()) return exe;
+  return folder;
+}
+
+// The commands that load "@default.tem" from the program folder.
+bool usesDefaultTemplate(const std::string& command) {
+  return command == "generate" || command == "demo" || command == "template-preview";
+}
+
+// A program folder without "@default.tem" gets the built-in package once, so
+// that generation finds it there instead of falling back on every run.
+void provideDefaultTemplate(const std::string& programFolder) {
+  if (!util::directoryExists(programFolder)) return;
+  bool written = false;
+  const Status s = templates::ensureDefaultTemplatePackage(programFolder, written);
+  if (!s.ok())
+    std::cerr << s.message() << " (the built-in template package is used instead)\n";
+  else if (written)
+    std::cerr << "Wrote the built-in template package to "
+              << util::joinPath(programFolder, templates::kDefaultTemplateFile) << "\n";
 }
 
 }  // namespace
 
 int run(int argc, char** argv) {
   std::vector<std::string> rest;
-  std::string programFolder = executableFolder(argv[0]);
-  bool yes = false;
+  std::optional<std::string> programFolder;
+  bool yes = false, verbose = false, help = false;
   std::string commandName;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -110,36 +140,41 @@ int run(int argc, char** argv) {
       programFolder = util::absolutePath(a.substr(17));
     } else if (a == "--yes") {
       yes = true;
+    } else if (a == "--verbose") {
+      verbose = true;
     } else if (a == "--help" || a == "-h") {
-      if (commandName.empty()) {
-        printHelp();
-        return kSuccess;
-      }
-      rest.push_back(a);
+      help = true;
+    } else if (a == "--version") {
+      std::cout << "tessary-cli " << TESSARY_VERSION << "\n";
+      return kSuccess;
     } else if (commandName.empty() && (a.empty() || a[0] != '-')) {
       commandName = a;
     } else {
       rest.push_back(a);
     }
   }
+  if (help) return showHelp(commandName == "help" && !rest.empty() ? rest.front() : commandName);
   if (commandName.empty()) {
-    printHelp();
+    showHelp("");
     return kUsage;
   }
   const auto it = commands().find(commandName);
   if (it == commands().end()) {
-    std::cerr << "Unknown command: " << commandName << "\nRun tessary-cli --help for the list of commands.\n";
+    std::cerr << "Unknown command: " << commandName << "\nRun \"tessary-cli help\" for the list of commands.\n";
     return kUsage;
   }
   const Command& cmd = it->second;
-  if (!rest.empty() && (rest[0] == "--help" || rest[0] == "-h")) {
-    std::cout << "Usage: tessary-cli " << cmd.usage << "\n" << cmd.summary << "\n";
-    return kSuccess;
-  }
+  if (!programFolder) programFolder = defaultProgramFolder(argv[0]);
+  for (const std::string& a : rest)
+    if (util::endsWithNoCase(a, ".zdb")) {
+      setHintBlogFile(a);
+      break;
+    }
+  if (usesDefaultTemplate(commandName)) provideDefaultTemplate(*programFolder);
   ConsoleUserInterface ui(yes);
-  ConsoleProgressLog log;
+  ConsoleProgressLog log(ConsoleStyle::detect(verbose));
   Args args(rest);
-  Context ctx{programFolder, yes, ui, log, args};
+  Context ctx{*programFolder, yes, ui, log, args};
   try {
     return cmd.run(ctx);
   } catch (const UsageError& e) {

@@ -2,6 +2,7 @@
 // the default package are generated at build time from resources/default-template/
 // (see layer.cmake) into template0_data.cpp.
 #include "templates/package.h"
+#include "util/files.h"
 
 namespace tessary::templates {
 
@@ -12,6 +13,15 @@ extern const size_t kTemplate0Size;
 
 std::string_view builtInTemplatePackageBytes() {
   return {reinterpret_cast<const char*>(generated::kTemplate0Data), generated::kTemplate0Size};
+}
+
+Status ensureDefaultTemplatePackage(const std::string& programFolder, bool& written) {
+  written = false;
+  const std::string path = util::joinPath(programFolder, kDefaultTemplateFile);
+  if (util::fileExists(path)) return Status::OK();
+  if (Status s = util::writeFileAtomic(path, builtInTemplatePackageBytes()); !s.ok()) return s;
+  written = true;
+  return Status::OK();
 }
 
 void TemplatePackage::LoadBuiltInTemplatePackage() { lines_ = splitPackageLines(builtInTemplatePackageBytes()); }

@@ -199,4 +199,12 @@ SliceList ReadTemplateSlices(int k);
 // The bytes of the built-in default package (the resource TEMPLATE0).
 std::string_view builtInTemplatePackageBytes();
 
+// The name of the default package in the program folder.
+inline constexpr const char* kDefaultTemplateFile = "@default.tem";
+
+// Gives a program folder its "@default.tem": writes the built-in package there
+// when the folder has none. Returns true in `written` when this call wrote it;
+// an error naming the file when it could not be written (nothing else changes).
+Status ensureDefaultTemplatePackage(const std::string& programFolder, bool& written);
+
 }  // namespace tessary::templates

@@ -38,7 +38,7 @@ TEST(HelpCliTest, PrintsATopicAsWrappedPlainText) {
 TEST(HelpCliTest, ListsCommandsAndEveryTopic) {
   std::string out;
   ASSERT_EQ(help("", &out), 0);
-  EXPECT_NE(out.find("\n  generate\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("\n  generate "), std::string::npos) << out;
   const size_t topics = out.find("Help topics");
   ASSERT_NE(topics, std::string::npos);
   std::istringstream lines(out.substr(topics));

@@ -23,20 +23,22 @@ class StoreCommandsTest : public ::testing::Test {
 TEST_F(StoreCommandsTest, EntriesAndCategories) {
   std::string out;
   ASSERT_EQ(run("add-category " + blog + " --title Travel --page-name travel", &out), 0);
-  EXPECT_EQ(out, "1\n");
+  EXPECT_EQ(out, "Added category 1: Travel\n");
   ASSERT_EQ(run("add-entry " + blog +
                     " --title 'On the road' --type 1 --date '2024-02-03 04:05:06' --page-name road --category 1 "
                     "--category2 1 --text 'Hello'",
                 &out),
             0);
-  EXPECT_EQ(out, "4\n");
+  EXPECT_EQ(out, "Added entry 4: On the road\n");
   // A blog entry gets no page name, whatever was given.
   ASSERT_EQ(run("add-entry " + blog + " --title Plain --page-name ignored --date '2024-02-03 04:05:06'", &out), 0);
-  EXPECT_EQ(out, "5\n");
+  EXPECT_EQ(out, "Added entry 5: Plain\n");
   ASSERT_EQ(run("entries " + blog, &out), 0);
   EXPECT_NE(out.find("4\t2024-02-03 04:05:06\t1\tOn the road\troad\t1\t1\t-1\n"), std::string::npos) << out;
   EXPECT_NE(out.find("5\t2024-02-03 04:05:06\t0\tPlain\t\t-1\t-1\t-1\n"), std::string::npos) << out;
   EXPECT_LT(out.find("5\t2024"), out.find("4\t2024"));  // equal times: the later one first
+  // The sample entries of a new blog were stored without categories: listed as none, like the others.
+  EXPECT_NE(out.find("\tWelcome to Tessary\t\t-1\t-1\t-1\n"), std::string::npos) << out;
 
   ASSERT_EQ(run("edit-entry " + blog + " 4 --title 'Off the road'"), 0);
   ASSERT_EQ(run("categories " + blog, &out), 0);
@@ -71,7 +73,7 @@ TEST_F(StoreCommandsTest, PicturesAndFiles) {
   testing::writeFile(dir.file("notes.txt"), "some notes");
   std::string out;
   ASSERT_EQ(run("add-picture " + blog + " " + dir.file("pic.png"), &out), 0);
-  EXPECT_EQ(out, "pic.png\n");
+  EXPECT_EQ(out, "Added picture pic.png\n");
   ASSERT_EQ(run("pictures " + blog, &out), 0);
   EXPECT_EQ(out.rfind("pic.png\t" + std::to_string(png.size()) + "\t3\t2\t", 0), 0u) << out;
   EXPECT_EQ(run("add-picture " + blog + " " + dir.file("notes.txt"), &out, true), 1);
@@ -79,14 +81,14 @@ TEST_F(StoreCommandsTest, PicturesAndFiles) {
   // A whole picture under another format's name is stored; the command says what it holds.
   testing::writeFile(dir.file("shot.jpg"), png);
   ASSERT_EQ(run("add-picture " + blog + " " + dir.file("shot.jpg"), &out), 0);
-  EXPECT_EQ(out, "shot.jpg\n") << "standard output is the stored name only";
+  EXPECT_EQ(out, "Added picture shot.jpg\n");
   ASSERT_EQ(run("--yes add-picture " + blog + " " + dir.file("shot.jpg"), &out, true), 0);
   EXPECT_NE(out.find("shot.jpg holds a PNG picture of 3 x 2 pixels, not a JPEG one as its name says"),
             std::string::npos)
       << out;
   testing::writeFile(dir.file("empty.txt"), "");
   ASSERT_EQ(run("add-file " + blog + " " + dir.file("empty.txt"), &out), 0);
-  EXPECT_EQ(out, "empty.txt\n");
+  EXPECT_EQ(out, "Added file empty.txt\n");
   ASSERT_EQ(run("--yes remove-picture " + blog + " shot.jpg"), 0);
   ASSERT_EQ(run("--yes remove-file " + blog + " empty.txt"), 0);
 

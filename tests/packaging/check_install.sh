@@ -16,6 +16,8 @@ fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 cmake --install "$build" --prefix "$prefix" > "$tmp/install.log" || { cat "$tmp/install.log"; exit 1; }
 
 [ -x "$prefix/bin/tessary-cli" ] || fail "bin/tessary-cli is not installed"
+[ -f "$prefix/share/man/man1/tessary-cli.1" ] || fail "share/man/man1/tessary-cli.1 is not installed"
+[ -f "$prefix/share/bash-completion/completions/tessary-cli" ] || fail "the bash completion is not installed"
 
 mime_xml=$prefix/share/mime/packages/tessary.xml
 [ -f "$mime_xml" ] || { fail "share/mime/packages/tessary.xml is not installed"; exit 1; }
