@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <map>
 #include <string>
 #include <vector>
@@ -16,19 +15,6 @@ namespace tessary::store {
 namespace {
 
 using testing::OpenBlogTest;
-
-// Builds with AddressSanitizer run several times slower.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr int kLimitMs = 400;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr int kLimitMs = 400;
-#else
-constexpr int kLimitMs = 50;
-#endif
-#else
-constexpr int kLimitMs = 50;
-#endif
 
 const std::vector<std::string> kEntryGrid = {"BlogDateTime", "BlogTitle", "BlogPageType", "BlogCategory"};
 
@@ -186,7 +172,9 @@ TEST_F(GridRowsTest, AGridReadingOnEveryChangeMidWalkLeavesTheWalksPosition) {
   EXPECT_EQ(repaints, 10);
 }
 
-TEST_F(GridRowsTest, TenThousandEntriesAreReadInOneQuickPass) {
+// A large table is read whole in one statement without moving the current row
+// (its speed is measured by bench_app, not here).
+TEST_F(GridRowsTest, TenThousandEntriesAreReadWithoutMovingTheCurrentRow) {
   {
     Transaction tx(blog_->database());
     const util::DateTime start = util::encodeDateTime({2020, 1, 1, 8, 0, 0, 0});
@@ -196,16 +184,8 @@ TEST_F(GridRowsTest, TenThousandEntriesAreReadInOneQuickPass) {
     tx.commit();
   }
   const int64_t before = entries().currentRowId();
-  auto best = std::chrono::steady_clock::duration::max();
-  size_t count = 0;
-  for (int run = 0; run < 3; ++run) {
-    const auto t0 = std::chrono::steady_clock::now();
-    count = readGridRows(entries(), kEntryGrid).size();
-    best = std::min(best, std::chrono::steady_clock::now() - t0);
-  }
-  EXPECT_EQ(count, 10003u);  // with the three sample entries
+  EXPECT_EQ(readGridRows(entries(), kEntryGrid).size(), 10003u);  // with the three sample entries
   EXPECT_EQ(entries().currentRowId(), before);
-  EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(best).count(), kLimitMs);
 }
 
 // ---- Change notices --------------------------------------------------------
