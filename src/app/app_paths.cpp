@@ -27,4 +27,22 @@ bool ensureDefaultTemplate(const QString& programFolder) {
   return templates::ensureDefaultTemplatePackage(programFolder.toStdString(), written).ok();
 }
 
+bool ensureShippedTemplates(const QString& programFolder, const QString& shippedFolder) {
+  const QDir shipped(shippedFolder);
+  if (!shipped.exists() || QDir::cleanPath(shipped.absolutePath()) == QDir::cleanPath(QDir(programFolder).absolutePath())) {
+    return true;
+  }
+  bool ok = true;
+  for (const QString& name : shipped.entryList({"*.tem"}, QDir::Files, QDir::Name)) {
+    const QString target = QDir(programFolder).filePath(name);
+    if (QFile::exists(target)) continue;
+    ok = util::copyFileAtomic(shipped.filePath(name).toStdString(), target.toStdString()).ok() && ok;
+  }
+  return ok;
+}
+
+QString shippedTemplateFolder(const QString& executableFolder) {
+  return QDir::cleanPath(QDir(executableFolder).filePath("../share/tessary/templates"));
+}
+
 }  // namespace tessary::app
