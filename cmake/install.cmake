@@ -3,9 +3,8 @@
 # same layout into a Debian package (tessary_<version>_<arch>.deb).
 #
 # Installed, the executable's folder is not writable, so the desktop program
-# uses the per-user data folder as its program folder (docs/desktop.md): besides
-# the executables and the desktop integration only the template packages are
-# installed, for the program to copy into that folder.
+# uses the per-user data folder as its program folder (docs/desktop.md); the
+# template packages are installed for the program to copy into that folder.
 include(GNUInstallDirs)
 
 # `cmake --install` and cpack install what is built and do not build the whole
