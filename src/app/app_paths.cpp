@@ -1,9 +1,11 @@
 #include "app/app_paths.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryFile>
 
 #include "templates/package.h"
+#include "util/files.h"
 
 namespace tessary::app {
 
@@ -29,12 +31,11 @@ bool ensureDefaultTemplate(const QString& programFolder) {
 
 bool ensureShippedTemplates(const QString& programFolder, const QString& shippedFolder) {
   const QDir shipped(shippedFolder);
-  if (!shipped.exists() || QDir::cleanPath(shipped.absolutePath()) == QDir::cleanPath(QDir(programFolder).absolutePath())) {
-    return true;
-  }
+  const QDir program(programFolder);
+  if (!shipped.exists() || QDir::cleanPath(shipped.absolutePath()) == QDir::cleanPath(program.absolutePath())) return true;
   bool ok = true;
   for (const QString& name : shipped.entryList({"*.tem"}, QDir::Files, QDir::Name)) {
-    const QString target = QDir(programFolder).filePath(name);
+    const QString target = program.filePath(name);
     if (QFile::exists(target)) continue;
     ok = util::copyFileAtomic(shipped.filePath(name).toStdString(), target.toStdString()).ok() && ok;
   }
