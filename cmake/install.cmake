@@ -3,8 +3,8 @@
 # same layout into a Debian package (tessary_<version>_<arch>.deb).
 #
 # Installed, the executable's folder is not writable, so the desktop program
-# uses the per-user data folder as its program folder (docs/desktop.md): nothing
-# but the executables and the desktop integration needs installing.
+# uses the per-user data folder as its program folder (docs/desktop.md); the
+# template packages are installed for the program to copy into that folder.
 include(GNUInstallDirs)
 
 # `cmake --install` and cpack install what is built and do not build the whole
@@ -16,6 +16,10 @@ install(TARGETS tessary-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/docs/tessary-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/completion/tessary-cli.bash
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME tessary-cli)
+# The template packages shipped beside "@default.tem" (which the program writes
+# from its built-in copy); the desktop program copies them into the per-user
+# program folder when that has none of the name.
+install(FILES ${TESSARY_EXTRA_TEMPLATE_PACKAGES} DESTINATION ${CMAKE_INSTALL_DATADIR}/tessary/templates)
 
 set(TESSARY_DESKTOP_DIR ${PROJECT_SOURCE_DIR}/resources/desktop)
 if(TARGET tessary)

@@ -20,4 +20,14 @@ QString chooseProgramFolder(const QString& executableFolder, const QString& user
 // Returns false when it could not be written.
 bool ensureDefaultTemplate(const QString& programFolder);
 
+// Copies each template package (*.tem) of `shippedFolder` (where an installed
+// program keeps its packages) into the program folder when that has none of the
+// name: a package the user changed keeps the changes, one removed comes back at
+// the next start. Returns false when a copy failed.
+bool ensureShippedTemplates(const QString& programFolder, const QString& shippedFolder);
+
+// The folder of the installed template packages for an executable in
+// `executableFolder`: <prefix>/share/tessary/templates beside <prefix>/bin.
+QString shippedTemplateFolder(const QString& executableFolder);
+
 }  // namespace tessary::app

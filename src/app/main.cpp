@@ -35,6 +35,7 @@ int main(int argc, char** argv) {
   const QString programFolder = chooseProgramFolder(
       QCoreApplication::applicationDirPath(), QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
   ensureDefaultTemplate(programFolder);
+  ensureShippedTemplates(programFolder, shippedTemplateFolder(QCoreApplication::applicationDirPath()));
 
   TtheMainForm form(programFolder);
   guard.onActivate = [&form](const QString& file) { form.activateFromOtherStart(file); };

@@ -1,6 +1,6 @@
 // The program folder: the executable's folder when it is writable, otherwise
 // (and for an installed program) the per-user folder, which gets the default
-// template package.
+// template package and the template packages installed with the program.
 #include <QFile>
 #include <QtTest>
 #include <unistd.h>
@@ -18,6 +18,7 @@ class tst_app_paths : public QObject {
   void writableExecutableFolderIsTheProgramFolder();
   void readOnlyOrInstalledFolderFallsBackToTheUserFolder();
   void theUserFolderGetsTheDefaultTemplateOnce();
+  void theUserFolderGetsTheShippedTemplatesItLacks();
 };
 
 void tst_app_paths::writableExecutableFolderIsTheProgramFolder() {
@@ -50,6 +51,27 @@ void tst_app_paths::theUserFolderGetsTheDefaultTemplateOnce() {
   tem.close();
   QVERIFY(ensureDefaultTemplate(user.path()));
   QCOMPARE(QFile(user.file("@default.tem")).size(), qint64(4));
+}
+
+void tst_app_paths::theUserFolderGetsTheShippedTemplatesItLacks() {
+  ProgramFolder prefix, user;
+  QCOMPARE(shippedTemplateFolder(prefix.file("bin")), prefix.file("share/tessary/templates"));
+  // Nothing shipped (a build tree, a portable copy): nothing to do.
+  QVERIFY(ensureShippedTemplates(user.path(), prefix.file("share/tessary/templates")));
+  QVERIFY(QDir().mkpath(prefix.file("share/tessary/templates")));
+  auto write = [](const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+  };
+  write(prefix.file("share/tessary/templates/Reading.tem"), "shipped reading");
+  write(prefix.file("share/tessary/templates/Minimal.tem"), "shipped minimal");
+  write(prefix.file("share/tessary/templates/notes.txt"), "not a package");
+  write(user.file("Minimal.tem"), "mine");
+  QVERIFY(ensureShippedTemplates(user.path(), shippedTemplateFolder(prefix.file("bin"))));
+  QCOMPARE(QFile(user.file("Reading.tem")).size(), qint64(15));
+  QCOMPARE(QFile(user.file("Minimal.tem")).size(), qint64(4));  // the user's own is kept
+  QVERIFY(!QFile::exists(user.file("notes.txt")));
 }
 
 QTEST_MAIN(tst_app_paths)

@@ -18,6 +18,9 @@ cmake --install "$build" --prefix "$prefix" > "$tmp/install.log" || { cat "$tmp/
 [ -x "$prefix/bin/tessary-cli" ] || fail "bin/tessary-cli is not installed"
 [ -f "$prefix/share/man/man1/tessary-cli.1" ] || fail "share/man/man1/tessary-cli.1 is not installed"
 [ -f "$prefix/share/bash-completion/completions/tessary-cli" ] || fail "the bash completion is not installed"
+for tem in Reading Magazine Minimal; do
+  [ -s "$prefix/share/tessary/templates/$tem.tem" ] || fail "share/tessary/templates/$tem.tem is not installed"
+done
 
 mime_xml=$prefix/share/mime/packages/tessary.xml
 [ -f "$mime_xml" ] || { fail "share/mime/packages/tessary.xml is not installed"; exit 1; }
