@@ -22,6 +22,9 @@ namespace tessary::publish {
 
 class TFTPSend;
 
+// An FTP upload goes to the file's name followed by this, then is renamed.
+inline constexpr const char* kTemporaryUploadSuffix = ".tessary-upload";
+
 // The page limits of "Publish to Web" and "Publish Next 10".
 inline constexpr int kPublishAllLimit = 999999;
 inline constexpr int kPublishNextLimit = 10;

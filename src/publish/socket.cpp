@@ -122,11 +122,28 @@ void Socket::close() {
 
 bool Socket::waitFor(short events, int timeoutMs) {
   pollfd p{fd_, events, 0};
+  const Clock::time_point start = Clock::now();
+  Clock::time_point end = start + std::chrono::milliseconds(std::max(timeoutMs, 0));
+  if (deadline_ && *deadline_ < end) end = *deadline_;
+  int noticed = 0;  // long-wait notices given
   for (;;) {
-    const int rc = ::poll(&p, 1, timeoutMs < 0 ? 0 : timeoutMs);
+    const Clock::time_point now = Clock::now();
+    if (now >= end) {
+      const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(now - start).count();
+      return fail(kTimedOut, "timed out after " + std::to_string(waited) + " ms");
+    }
+    // Wait in slices, so that a long wait is reported while it lasts.
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - now).count() + 1;
+    const auto toNotice =
+        std::chrono::duration_cast<std::chrono::milliseconds>(start + std::chrono::milliseconds(kLongWaitMs) * (noticed + 1) - now).count();
+    const int slice = static_cast<int>(std::max<int64_t>(1, std::min<int64_t>(left, std::max<int64_t>(toNotice, 1))));
+    const int rc = ::poll(&p, 1, slice);
     if (rc > 0) return true;
-    if (rc == 0) return fail(kTimedOut, "timed out after " + std::to_string(timeoutMs) + " ms");
-    if (errno != EINTR) return fail(errno, errnoString(errno));
+    if (rc < 0 && errno != EINTR) return fail(errno, errnoString(errno));
+    if (Clock::now() - start >= std::chrono::milliseconds(kLongWaitMs) * (noticed + 1)) {
+      ++noticed;
+      if (onLongWait) onLongWait(noticed * kLongWaitMs / 1000);
+    }
   }
 }
 

@@ -9,8 +9,11 @@
 #pragma once
 
 #include <cerrno>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -61,6 +64,15 @@ class Socket {
   void shutdownSend();
   void close();
 
+  // A point in time that no wait passes, whatever time-out it was given: it
+  // bounds a whole reply or a whole transfer. Empty: only the time-outs count.
+  using Clock = std::chrono::steady_clock;
+  void setDeadline(std::optional<Clock::time_point> deadline) { deadline_ = deadline; }
+  // Called with the seconds waited so far each time a single wait passes
+  // another kLongWaitMs, so that a person sees why nothing happens.
+  static constexpr int kLongWaitMs = 10000;
+  std::function<void(int seconds)> onLongWait;
+
   bool isOpen() const { return fd_ >= 0; }
   bool isIPv6() const { return ipv6_; }
   // Local and remote end as numeric address and decimal port; empty when unknown.
@@ -87,6 +99,7 @@ class Socket {
   std::string buffer_;  // received, not yet consumed
   size_t pos_ = 0;      // consumed part of buffer_
   char skip_ = 0;       // the other half of a two-character line end, dropped when it comes next
+  std::optional<Clock::time_point> deadline_;
 };
 
 // True when text is an IPv4 address in dotted decimal form.

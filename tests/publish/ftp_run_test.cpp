@@ -75,6 +75,7 @@ TEST_F(FtpRunTest, UploadsNewAndChangedPagesAndDeletesRemovedOnes) {
   EXPECT_EQ(out.errors, 0);
   EXPECT_EQ(out.acted, 5);
   const std::vector<std::string> head = {
+      "Publish plan: 2 file(s) to send (1 new, 1 changed, 24 bytes), 3 file(s) to delete.",
       "Publishing using FTP",
       "Logging on to 127.0.0.1 port " + server->port() + " as user tess",
       "Initial directory is /",
@@ -118,6 +119,7 @@ TEST_F(FtpRunTest, AMissingTargetDirectoryIsMadeAndEntered) {
   addPage("a.html", "a");
   EXPECT_TRUE(publish().completed);
   EXPECT_EQ(log.texts(), (std::vector<std::string>{
+                             "Publish plan: 1 file(s) to send (1 new, 0 changed, 1 bytes), 0 file(s) to delete.",
                              "Publishing using FTP",
                              "Logging on to 127.0.0.1 port " + server->port() + " as user tess",
                              "Initial directory is /",
@@ -260,10 +262,12 @@ TEST_F(FtpRunTest, MissingSettingsAndUnreachableServers) {
   PublishOutcome out = publish();
   EXPECT_FALSE(out.completed);
   EXPECT_EQ(log.texts(),
-            (std::vector<std::string>{"*** Warning: Can not upload files yet - FTP information required.",
+            (std::vector<std::string>{"Publish plan: 1 file(s) to send (1 new, 0 changed, 1 bytes), 0 file(s) to "
+                                      "delete.",
+                                      "*** Warning: Can not upload files yet - FTP information required.",
                                       "*** Please visit the OPTIONS page for PUBLISHING OPTIONS and enter your FTP "
                                       "information before trying to upload."}));
-  EXPECT_TRUE(log.lines[0].coloured && log.lines[1].coloured);
+  EXPECT_TRUE(log.lines[1].coloured && log.lines[2].coloured);
 
   // An empty port means 21, in the options too; nothing listens there on loopback here.
   log.lines.clear();
@@ -314,7 +318,7 @@ TEST_F(FtpRunTest, TheDirectoryCheckAsksWhenTheServerIsElsewhere) {
       publish(kPublishAllLimit, 3000);
       server.join();
       EXPECT_EQ(ui.questions.size(), c.asks ? 1u : 0u) << c.target;
-      const bool uploaded = server.received("STOR a.html");
+      const bool uploaded = (server.stored().count("a.html") > 0);
       EXPECT_EQ(uploaded, !c.asks || answer == store::Answer::Ok) << c.target;
       EXPECT_TRUE(server.received("QUIT"));
       if (c.asks) {
@@ -351,28 +355,50 @@ TEST_F(FtpRunTest, ADirectoryThatCannotBeMadeEndsTheRun) {
   EXPECT_TRUE(hasLine("Giving up!", colours::kRed));
   EXPECT_TRUE(hasLine("  FTP  = 550 Permission denied", colours::kRed));
   EXPECT_TRUE(server.received("QUIT"));
-  EXPECT_FALSE(server.received("STOR a.html"));
+  EXPECT_FALSE((server.stored().count("a.html") > 0));
   EXPECT_EQ(rows().at("a.html").existing, 0);
 }
 
-TEST_F(FtpRunTest, AServerThatBreaksMidRunLeavesTheRestForTheNextRun) {
-  ScriptedFtpServer server;
-  server.onEach("STOR", {"150 Go\r\n", "150 Go\r\n", "<close>"});
-  server.start();
-  aimAt("127.0.0.1", server.port());
+TEST_F(FtpRunTest, ARunBrokenOffMidWayKeepsWhatWasSentAndTheNextRunSendsOnlyTheRest) {
   addPage("a.html", "a");
   addPage("b.html", "b");
   addPage("c.html", "c");
   addPage("d.html", "d");
-  const PublishOutcome out = publish(kPublishAllLimit, 500);
-  server.join();
-  EXPECT_TRUE(out.completed);
+  addOrphan("gone.html", 7);
+  {
+    // The connection drops as the third file starts.
+    ScriptedFtpServer server;
+    server.onEach("STOR", {"150 Go\r\n", "150 Go\r\n", "<close>"});
+    server.start();
+    aimAt("127.0.0.1", server.port());
+    const PublishOutcome out = publish(kPublishAllLimit, 2000);
+    server.join();
+    EXPECT_TRUE(out.completed);
+    EXPECT_EQ(out.errors, 1);
+    EXPECT_EQ(out.skipped, 2);  // d.html and the deletion
+    EXPECT_TRUE(hasPlainLine("...c.html upload failed."));
+    EXPECT_TRUE(hasLine("The connection to the server is lost: 2 file(s) left for the next run.", colours::kRed));
+    EXPECT_FALSE(server.received("DELE gone.html"));
+    EXPECT_EQ(server.stored(), (std::map<std::string, std::string>{{"a.html", "a"}, {"b.html", "b"}}));
+  }
   EXPECT_EQ(rows().at("a.html").existing, testing::crcOf("a"));
   EXPECT_EQ(rows().at("b.html").existing, testing::crcOf("b"));
   EXPECT_EQ(rows().at("c.html").existing, 0);
   EXPECT_EQ(rows().at("d.html").existing, 0);
-  EXPECT_TRUE(hasPlainLine("...c.html upload failed."));
-  EXPECT_TRUE(hasLine("Upload complete with 2 error(s).", colours::kRed));
+
+  log.lines.clear();
+  ScriptedFtpServer again;
+  again.start();
+  aimAt("127.0.0.1", again.port());
+  const PublishOutcome out = publish(kPublishAllLimit, 2000);
+  again.join();
+  EXPECT_EQ(out.errors, 0);
+  EXPECT_EQ(linesFrom("...Uploading c.html"),
+            (std::vector<std::string>{"...Uploading c.html", "...Uploading d.html", "...Deleting gone.html",
+                                      "Logging out.", "Upload complete."}));
+  EXPECT_EQ(again.stored(), (std::map<std::string, std::string>{{"c.html", "c"}, {"d.html", "d"}}));
+  EXPECT_EQ(rows().size(), 4u);
+  for (const auto& [name, state] : rows()) EXPECT_EQ(state.existing, state.crcNew) << name;
 }
 
 TEST_F(FtpRunTest, ADeleteTheServerRefusesIsAnErrorAndKeepsTheRow) {
@@ -418,7 +444,8 @@ TEST_F(FtpRunTest, EachDeleteIsStoredBeforeTheNextCommand) {
   });
   server.join();
   EXPECT_EQ(out.errors, 0);
-  EXPECT_EQ(seen, (std::vector<std::string>{"DELE b.html: b.html c.html ", "EPSV 1: c.html "}));
+  // Deletions come after the uploads.
+  EXPECT_EQ(seen, (std::vector<std::string>{"EPSV 1: a.html b.html c.html ", "DELE b.html: b.html c.html "}));
 }
 
 TEST_F(FtpRunTest, APageWhoseLocalCopyIsNotCompleteIsNotUploaded) {
@@ -433,8 +460,8 @@ TEST_F(FtpRunTest, APageWhoseLocalCopyIsNotCompleteIsNotUploaded) {
   EXPECT_TRUE(hasLine("...a.html skipped: its file in the output folder is not the one the last generation run "
                       "produced.",
                       colours::kRed));
-  EXPECT_FALSE(server.received("STOR a.html"));
-  EXPECT_TRUE(server.received("STOR b.html"));
+  EXPECT_FALSE((server.stored().count("a.html") > 0));
+  EXPECT_TRUE((server.stored().count("b.html") > 0));
   EXPECT_EQ(rows().at("a.html").existing, 0);
   EXPECT_EQ(out.incomplete, 1);
 }
