@@ -103,7 +103,7 @@ struct OptionDef {
 inline constexpr int kVersionOptionKey = 999;
 inline constexpr int kCurrentFileVersion = 85;
 
-// The 75 options in the order of BlogOptionsRec.
+// The 76 options in the order of BlogOptionsRec.
 const std::vector<OptionDef>& optionDefs();
 // Option 510 as the FTP session uses it: the default when not positive, and
 // at most kMaxFtpTimeoutSeconds.

@@ -4,13 +4,18 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "publish/ftp_blog.h"
 #include "publish/ftpsend.h"
+#include "publish/publish_plan.h"
 #include "publish/publish_fixture.h"
 #include "publish/pyftpd.h"
 #include "publish/scripted_ftpd.h"
 #include "publish/socket.h"
+#include "util/text.h"
 
 namespace tessary::publish {
 namespace {
@@ -524,6 +529,192 @@ TEST_F(FtpRunTest, TheClientUsesOldCommandsWhenForcedAndDetectsResume) {
   }
   EXPECT_EQ(testing::readFile(root + "/p.txt"), "passive");
   EXPECT_EQ(testing::readFile(root + "/a.txt"), "active");
+}
+
+}  // namespace
+}  // namespace tessary::publish
+
+namespace tessary::publish {
+namespace {
+
+// The commands of the conversation, as the blue lines show them.
+std::vector<std::string> sentCommands(const testing::RecordingLog& log) {
+  std::vector<std::string> sent;
+  for (const auto& l : log.lines)
+    if (l.colour == colours::kBlue && l.text.rfind("  FTP = ", 0) == 0 && !std::isdigit(static_cast<unsigned char>(l.text[8])))
+      sent.push_back(l.text.substr(8));
+  return sent;
+}
+
+class SafeUploadTest : public FtpRunTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(SafeUploadTest, EachFileGoesUpUnderATemporaryNameAndIsRenamedIntoPlace) {
+  const std::string host = GetParam();
+  if (host == "::1" && !ipv6LoopbackAvailable()) GTEST_SKIP() << "no IPv6 loopback";
+  startServer(host);
+  options().ShowFTPConversation = 1;
+  testing::writeFile(root + "/b.html", "old b");
+  addPage("a.html", "<p>a</p>");
+  addPage("b.html", "<p>new b</p>", 1);
+  const PublishOutcome out = publish();
+  EXPECT_EQ(out.errors, 0) << ::testing::PrintToString(log.texts());
+  const std::string family = host == "::1" ? "2" : "1";
+  const std::vector<std::string> sent = sentCommands(log);
+  const auto first = std::find(sent.begin(), sent.end(), "EPSV " + family);
+  ASSERT_NE(first, sent.end());
+  EXPECT_EQ(std::vector<std::string>(first, first + 8),
+            (std::vector<std::string>{"EPSV " + family, "TYPE I", "ALLO 8", "REST 0", "STOR a.html.tessary-upload",
+                                      "SIZE a.html.tessary-upload", "RNFR a.html.tessary-upload", "RNTO a.html"}));
+  EXPECT_NE(std::find(sent.begin(), sent.end(), "RNTO b.html"), sent.end());
+  // Nothing is left under a temporary name, and the old page was replaced whole.
+  EXPECT_EQ(serverFiles(), (std::vector<std::string>{"a.html", "b.html"}));
+  EXPECT_EQ(serverFile("b.html"), "<p>new b</p>");
+}
+
+INSTANTIATE_TEST_SUITE_P(Loopback, SafeUploadTest, ::testing::Values("127.0.0.1", "::1"));
+
+TEST_F(FtpRunTest, AMassDeletionIsAskedFirstAndNoDeletesNothing) {
+  startServer();
+  for (int i = 0; i < 60; ++i) {
+    const std::string name = "old" + std::to_string(i) + ".html";
+    testing::writeFile(root + "/" + name, "old");
+    addOrphan(name, 100 + i);
+  }
+  for (int i = 0; i < 10; ++i) addPage("p" + std::to_string(i) + ".html", "same", testing::crcOf("same"));
+  addPage("new.html", "new");
+  ui.answers = {store::Answer::No};
+  PublishOutcome out = publish();
+  EXPECT_EQ(ui.questions, (std::vector<std::string>{"This publish will delete 60 of the 70 files on the server. Continue?"}));
+  EXPECT_EQ(out.acted, 1);
+  EXPECT_EQ(out.skipped, 60);
+  EXPECT_TRUE(hasLine("Nothing will be deleted: the deletion of 60 file(s) was not confirmed.", colours::kRed));
+  EXPECT_EQ(serverFiles().size(), 61u);  // the 60 old files and the new one
+  EXPECT_EQ(rows().size(), 71u);
+
+  log.lines.clear();
+  ui.questions.clear();
+  ui.answers = {store::Answer::Yes};
+  out = publish();
+  EXPECT_EQ(ui.questions.size(), 1u);
+  EXPECT_EQ(out.acted, 60);
+  EXPECT_EQ(out.errors, 0);
+  EXPECT_EQ(serverFiles(), (std::vector<std::string>{"new.html"}));
+  EXPECT_EQ(rows().size(), 11u);
+}
+
+TEST_F(FtpRunTest, AFewDeletionsOrAQuarterOfTheSiteAreNotAsked) {
+  for (int i = 0; i < 60; ++i) addOrphan("old" + std::to_string(i) + ".html", 100 + i);
+  PublishPlan plan = PlanPublish(*blog, output);
+  EXPECT_TRUE(isMassDeletion(publishedDeletionsWithin(plan, kPublishAllLimit), plan.publishedCount));
+  // "Publish Next 10" reaches only ten deletions.
+  EXPECT_EQ(publishedDeletionsWithin(plan, kPublishNextLimit), 10);
+  EXPECT_FALSE(isMassDeletion(publishedDeletionsWithin(plan, kPublishNextLimit), plan.publishedCount));
+  // 60 deletions of 300 published files are no more than a quarter.
+  for (int i = 0; i < 240; ++i) blog->tblPages().insertRecord({"k" + std::to_string(i) + ".html", 5, 5, 5});
+  plan = PlanPublish(*blog, output);
+  EXPECT_EQ(plan.publishedCount, 300);
+  EXPECT_FALSE(isMassDeletion(publishedDeletionsWithin(plan, kPublishAllLimit), plan.publishedCount));
+  EXPECT_FALSE(isMassDeletion(50, 60));
+}
+
+TEST_F(FtpRunTest, ARenameTheServerRefusesFallsBackToDirectStores) {
+  ScriptedFtpServer server;
+  server.on("RNTO", "553 Renaming not allowed\r\n");
+  server.start();
+  aimAt("127.0.0.1", server.port());
+  addPage("a.html", "a");
+  addPage("b.html", "b");
+  const PublishOutcome out = publish(kPublishAllLimit, 2000);
+  server.join();
+  EXPECT_EQ(out.errors, 0);
+  EXPECT_TRUE(hasLine("The server refused to rename a.html.tessary-upload to a.html (553 Renaming not allowed): "
+                      "files are stored directly under their names for the rest of this run.",
+                      colours::kRed));
+  EXPECT_EQ(server.stored(), (std::map<std::string, std::string>{{"a.html", "a"}, {"b.html", "b"}}));
+  EXPECT_TRUE(server.received("DELE a.html.tessary-upload"));
+  EXPECT_TRUE(server.received("STOR b.html"));
+  EXPECT_FALSE(server.received("STOR b.html.tessary-upload"));
+  EXPECT_EQ(rows().at("b.html").existing, testing::crcOf("b"));
+}
+
+TEST_F(FtpRunTest, AnUploadTheServerCutShortIsAFailure) {
+  ScriptedFtpServer server;
+  server.on("STOR-DATA", "<keep 100>");  // and replies 226 all the same
+  server.start();
+  aimAt("127.0.0.1", server.port());
+  addPage("a.html", std::string(1000, 'a'));
+  addOrphan("gone.html", 5);
+  const PublishOutcome out = publish(kPublishAllLimit, 2000);
+  server.join();
+  EXPECT_EQ(out.errors, 1);
+  EXPECT_TRUE(hasPlainLine("...a.html: the server holds 100 of its 1000 bytes."));
+  EXPECT_TRUE(hasPlainLine("...a.html upload failed."));
+  EXPECT_EQ(rows().at("a.html").existing, 0);
+  // Nothing truncated stays on the server, and no deletion follows a failed upload.
+  EXPECT_TRUE(server.stored().empty());
+  EXPECT_FALSE(server.received("DELE gone.html"));
+  EXPECT_TRUE(hasLine("Deletions wait until every upload has succeeded: 1 file(s) not deleted.", colours::kRed));
+}
+
+// A server that sends its text a piece at a time, as slowly as asked.
+class DripServer {
+ public:
+  DripServer(std::vector<std::string> pieces, int intervalMs) {
+    listener_.listen("127.0.0.1", "0");
+    thread_ = std::thread([this, pieces = std::move(pieces), intervalMs] {
+      Socket peer = listener_.accept(5000);
+      for (const std::string& p : pieces) {
+        if (stop_ || !peer.isOpen() || !peer.sendBytes(p, 1000)) break;
+        for (int waited = 0; waited < intervalMs && !stop_; waited += 10)
+          std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+    });
+  }
+  ~DripServer() {
+    stop_ = true;
+    thread_.join();
+  }
+  std::string port() const { return listener_.localPort(); }
+
+ private:
+  Socket listener_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+TEST_F(FtpRunTest, SlowAndSilentServersAreBoundedAndSayWhatHappened) {
+  auto timed = [&](const std::string& port) {
+    aimAt("127.0.0.1", port);
+    log.lines.clear();
+    const auto start = std::chrono::steady_clock::now();
+    publish(kPublishAllLimit, 500);
+    return std::chrono::steady_clock::now() - start;
+  };
+  addPage("a.html", "a");
+  {
+    // A byte at a time: each wait is short, the whole reply is not.
+    DripServer drip(std::vector<std::string>(100, "2"), 100);
+    EXPECT_LT(timed(drip.port()), std::chrono::seconds(3));
+    EXPECT_TRUE(hasLine("  FTP  = timed out after 0.5 s waiting for the greeting", colours::kRed));
+  }
+  {
+    // A preliminary reply again and again: the whole logon is bounded.
+    DripServer drip(std::vector<std::string>(100, "120 Wait\r\n"), 100);
+    EXPECT_LT(timed(drip.port()), std::chrono::seconds(3));
+    EXPECT_TRUE(hasLine("Logon failed", colours::kRed));
+  }
+  // Silent after EPSV: one time-out ends the run, not one a file.
+  for (int i = 0; i < 12; ++i) addPage("m" + std::to_string(i) + ".html", "m");
+  ScriptedFtpServer silent;
+  silent.on("EPSV 1", "<silent>");
+  silent.start();
+  EXPECT_LT(timed(silent.port()), std::chrono::seconds(4));
+  silent.join();
+  EXPECT_TRUE(std::any_of(log.lines.begin(), log.lines.end(), [](const auto& l) {
+    return l.text.rfind("  FTP  = timed out after 0.", 0) == 0 && util::endsWith(l.text, "waiting for the reply to EPSV 1");
+  })) << ::testing::PrintToString(log.texts());
+  EXPECT_TRUE(hasLine("The connection to the server is lost: 12 file(s) left for the next run.", colours::kRed));
+  EXPECT_EQ(silent.commands().back(), "EPSV 1");
 }
 
 }  // namespace
