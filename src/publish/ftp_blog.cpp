@@ -296,8 +296,17 @@ PublishOutcome ftpRun(store::BlogDb& blog, const std::string& outputFolder, Prog
   ftp.TargetHost = options.FTPSite;
   ftp.TargetPort = options.FTPPort;
   ftp.Timeout = store::ftpTimeoutSeconds(options) * 1000;
+  ftp.Security = options.FTPSecurity == 2   ? TFTPSend::TLSMode::Required
+                 : options.FTPSecurity == 1 ? TFTPSend::TLSMode::WhenOffered
+                                            : TFTPSend::TLSMode::Plain;
+  ftp.TrustedFingerprint = options.FTPCertificateFingerprint;
   if (setup) setup(ftp);
   if (!ftp.LogOn()) {
+    if (ftp.CertificateRefused())
+      log.AppendColouredLine(colours::kRed, "The server's certificate was refused. Its SHA-256 fingerprint is " +
+                                                ftp.CertificateFingerprint() +
+                                                "; once you have checked it, enter it as FTP Certificate "
+                                                "Fingerprint to trust this certificate for this blog.");
     log.AppendColouredLine(colours::kRed, "Logon failed");
     showFailureDetails(log, ftp);
     return out;

@@ -193,6 +193,9 @@ int TFTPSend::SendCommand(const std::string& command) {
 bool TFTPSend::LogOn() {
   canResume_ = false;
   controlLost_ = false;
+  protectData_ = false;
+  certificateRefused_ = false;
+  fingerprint_.clear();
   lostReason_.clear();
   control_.close();
   const Bound bound(*this, 2 * static_cast<int64_t>(Timeout));
@@ -208,6 +211,7 @@ bool TFTPSend::LogOn() {
   int code = ReadReply();
   for (int i = 0; i < kMaxPreliminaryReplies && code / 100 == 1; ++i) code = ReadReply();
   if (code / 100 != 2) return false;
+  if (Security != TLSMode::Plain && !StartTls()) return false;
 
   bool loggedIn = false;
   code = SendCommand("USER " + UserName);
@@ -231,6 +235,43 @@ bool TFTPSend::LogOn() {
     SendCommand("REST 0");
     canResume_ = true;
   }
+  return true;
+}
+
+TlsSettings TFTPSend::tlsSettings() const { return {TargetHost, TrustedFingerprint, ExtraTrustFile}; }
+
+bool TFTPSend::StartTls() {
+  const int code = SendCommand("AUTH TLS");
+  if (code / 100 != 2) {
+    if (controlLost_) return false;
+    if (Security == TLSMode::Required) {
+      fullResult_.push_back("The server does not offer TLS, which this blog requires: the logon stops here.");
+      return false;
+    }
+    notice("The server does not offer TLS: logging on in plain FTP.");
+    return true;
+  }
+  waitingFor_ = "the TLS handshake";
+  if (!control_.startTls(tlsSettings(), nullptr, Timeout)) {
+    certificateRefused_ = control_.certificateRefused();
+    fingerprint_ = control_.peerFingerprint();
+    controlLost_ = true;
+    lostReason_ = control_.lastErrorText();
+    fullResult_ = {lostReason_};
+    resultCode_ = 0;
+    return false;
+  }
+  fingerprint_ = control_.peerFingerprint();
+  if (SendCommand("PBSZ 0") / 100 == 2 && SendCommand("PROT P") / 100 == 2) {
+    protectData_ = true;
+    return true;
+  }
+  if (controlLost_) return false;
+  if (Security == TLSMode::Required) {
+    fullResult_.push_back("The server does not protect the data connections, which this blog requires.");
+    return false;
+  }
+  notice("The server does not protect the data connections: files go in clear.");
   return true;
 }
 
@@ -370,8 +411,20 @@ bool TFTPSend::SendData(Source& source) {
     data_.close();
     return false;
   }
+  if (protectData_) {
+    waitingFor_ = "the TLS handshake of the data connection";
+    if (!data_.startTls(tlsSettings(), &control_, Timeout)) {
+      const std::string failure = "data connection: " + data_.lastErrorText();
+      data_.close();
+      waitingFor_ = "the reply after the data";
+      ReadReply();
+      fullResult_.push_back(failure);
+      return false;
+    }
+  }
   waitingFor_ = "the server to take the data";
-  const bool sent = source.fd >= 0 ? data_.sendFile(source.fd, Timeout) : data_.sendBytes(source.bytes, Timeout);
+  bool sent = source.fd >= 0 ? data_.sendFile(source.fd, Timeout) : data_.sendBytes(source.bytes, Timeout);
+  if (sent && protectData_) sent = data_.endTls(Timeout);
   const std::string dataFailure = sent ? std::string() : "data connection: " + data_.lastErrorText();
   data_.close();
   waitingFor_ = "the reply after the data";

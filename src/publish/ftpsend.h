@@ -60,6 +60,17 @@ class TFTPSend {
   bool ForceDefaultPort = false;
   bool ForceOldPort = false;
   bool BinaryMode = true;
+  // Explicit TLS (RFC 4217): after the greeting, AUTH TLS, then PBSZ 0 and
+  // PROT P, so that the logon and every data connection are encrypted.
+  // WhenOffered goes on in plain FTP when the server refuses AUTH TLS;
+  // Required then ends the logon before USER, so the password never goes out
+  // in clear. A certificate that fails the check (the system's trusted
+  // certificates and TargetHost) is refused unless its SHA-256 fingerprint is
+  // TrustedFingerprint.
+  enum class TLSMode { Plain = 0, WhenOffered = 1, Required = 2 };
+  TLSMode Security = TLSMode::Plain;
+  std::string TrustedFingerprint;
+  std::string ExtraTrustFile;  // certificates (PEM) trusted beside the system's
   TFTPStatus OnStatus;
   // Raised with a line for the log when the session does something other than
   // the server asked (a passive reply that named another host), and when a
@@ -76,6 +87,14 @@ class TFTPSend {
   // unreadable reply): the conversation cannot go on, and every further
   // command fails without being sent, until the next LogOn.
   bool ControlLost() const { return controlLost_; }
+  // The control connection runs over TLS (and so, after PROT P, do the data
+  // connections).
+  bool ControlEncrypted() const { return control_.tlsActive(); }
+  bool DataProtected() const { return protectData_; }
+  // The last logon failed because the server's certificate was refused; its
+  // SHA-256 fingerprint ("AB:CD:...").
+  bool CertificateRefused() const { return certificateRefused_; }
+  const std::string& CertificateFingerprint() const { return fingerprint_; }
 
   // Connects, reads the greeting, runs the logon sequence (USER, PASS, ACCT),
   // sets up the session and tests REST. True when logged in.
@@ -108,6 +127,8 @@ class TFTPSend {
   bool OpenDataConnection();
   bool AcceptDataConnection();
   bool SendData(Source& source);
+  bool StartTls();
+  TlsSettings tlsSettings() const;
   bool StoreData(const std::string& command, int64_t restartOffset);
   void ParsePassiveReply();
   void ParseExtendedPassiveReply();
@@ -127,6 +148,9 @@ class TFTPSend {
   std::string dataPort_;
   bool canResume_ = false;
   bool controlLost_ = false;
+  bool protectData_ = false;
+  bool certificateRefused_ = false;
+  std::string fingerprint_;
   std::string lostReason_;
   std::string waitingFor_;  // "the reply to EPSV", for the log and the failure details
   std::optional<std::chrono::steady_clock::time_point> bound_;

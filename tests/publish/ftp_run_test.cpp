@@ -39,8 +39,8 @@ class FtpRunTest : public testing::PublishFixture {
     ASSERT_TRUE(util::createDirectories(root).ok());
   }
   // Starts pyftpdlib on host and points the blog's options at it.
-  void startServer(const std::string& host = "127.0.0.1") {
-    server = std::make_unique<PyFtpServer>(serverScript(), root, host, program.file("ftpd.log"));
+  void startServer(const std::string& host = "127.0.0.1", const std::string& tlsCert = "") {
+    server = std::make_unique<PyFtpServer>(serverScript(), root, host, program.file("ftpd.log"), tlsCert);
     ASSERT_TRUE(server->running()) << server->error();
     aimAt(host, server->port());
     options().FTPUserid = PyFtpServer::kUser;
@@ -175,7 +175,8 @@ TEST_P(FtpModeTest, PublishesInEveryModeAndFamily) {
     return t.rfind(std::string("  FTP = ") + m.negotiation, 0) == 0;
   })) << m.negotiation;
   EXPECT_TRUE(hasLine("  FTP = PASS ********", colours::kBlue));
-  EXPECT_TRUE(hasLine("  FTP = STOR index.html", colours::kBlue));
+  EXPECT_TRUE(hasLine("  FTP = STOR index.html.tessary-upload", colours::kBlue));
+  EXPECT_TRUE(hasLine("  FTP = RNTO index.html", colours::kBlue));
   for (const auto& t : texts) EXPECT_EQ(t.find(PyFtpServer::kPassword), std::string::npos) << t;
 }
 
@@ -715,6 +716,142 @@ TEST_F(FtpRunTest, SlowAndSilentServersAreBoundedAndSayWhatHappened) {
   })) << ::testing::PrintToString(log.texts());
   EXPECT_TRUE(hasLine("The connection to the server is lost: 12 file(s) left for the next run.", colours::kRed));
   EXPECT_EQ(silent.commands().back(), "EPSV 1");
+}
+
+}  // namespace
+}  // namespace tessary::publish
+
+namespace tessary::publish {
+namespace {
+
+class FtpsTest : public FtpRunTest {
+ protected:
+  void SetUp() override {
+    FtpRunTest::SetUp();
+    if (std::system("command -v openssl >/dev/null") != 0) GTEST_SKIP() << "no openssl to make certificates";
+    const std::string d = program.path();
+    ASSERT_EQ(sh("openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 -subj /CN=TestCA "
+                 "-keyout " + d + "/ca.key -out " + d + "/ca.pem"), 0);
+  }
+  int sh(const std::string& command) { return testing::runCommand(command + " >/dev/null 2>&1"); }
+  // A server certificate (with its key, in one PEM file) for the names of
+  // subjectAltName, self-signed or signed by the test's CA.
+  std::string certificate(const std::string& name, const std::string& altNames, bool byCa) {
+    const std::string d = program.path() + "/" + name;
+    testing::writeFile(d + ".ext", "subjectAltName=" + altNames + "\n");
+    int rc;
+    if (byCa) {
+      rc = sh("openssl req -new -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -subj /CN=" + name +
+              " -keyout " + d + ".key -out " + d + ".csr") ||
+           sh("openssl x509 -req -days 2 -in " + d + ".csr -CA " + program.path() + "/ca.pem -CAkey " + program.path() +
+              "/ca.key -CAcreateserial -extfile " + d + ".ext -out " + d + ".crt");
+    } else {
+      rc = sh("openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 -subj /CN=" + name +
+              " -addext subjectAltName=" + altNames + " -keyout " + d + ".key -out " + d +
+              ".crt");
+    }
+    EXPECT_EQ(rc, 0);
+    testing::writeFile(d + ".pem", testing::readFile(d + ".crt") + testing::readFile(d + ".key"));
+    return d + ".pem";
+  }
+  // The SHA-256 fingerprint as openssl prints it: AB:CD:...
+  std::string fingerprintOf(const std::string& pem) {
+    std::string out;
+    testing::runCommand("openssl x509 -noout -fingerprint -sha256 -in " + pem, &out);
+    const size_t eq = out.find('=');
+    return eq == std::string::npos ? std::string() : util::trim(out.substr(eq + 1));
+  }
+  PublishOutcome publishWith(const std::string& trustFile = "") {
+    return PublishPages(*blog, output, log, kPublishAllLimit, [trustFile](TFTPSend& s) {
+      s.Timeout = 5000;
+      s.ExtraTrustFile = trustFile;
+    });
+  }
+  std::vector<std::string> conversation() {
+    std::vector<std::string> out;
+    for (const auto& l : log.lines)
+      if (l.colour == colours::kBlue) out.push_back(l.text);
+    return out;
+  }
+  bool said(const std::string& line) {
+    const auto c = conversation();
+    return std::find(c.begin(), c.end(), "  FTP = " + line) != c.end();
+  }
+};
+
+TEST_F(FtpsTest, TlsRequiredAgainstAServerWithoutTlsSendsNoPassword) {
+  ScriptedFtpServer server;  // AUTH TLS is an unknown command there
+  server.start();
+  aimAt("127.0.0.1", server.port());
+  options().FTPUserid = "tess";
+  options().FTPPassword = "secret";
+  options().FTPSecurity = 2;
+  addPage("a.html", "a");
+  EXPECT_FALSE(publish(kPublishAllLimit, 2000).completed);
+  server.join();
+  EXPECT_EQ(server.commands(), (std::vector<std::string>{"AUTH TLS"}));
+  EXPECT_TRUE(hasLine("Logon failed", colours::kRed));
+  EXPECT_TRUE(hasLine("  FTP  = The server does not offer TLS, which this blog requires: the logon stops here.",
+                      colours::kRed));
+
+  // When TLS is only wanted, the run goes on in plain FTP and says so.
+  log.lines.clear();
+  ScriptedFtpServer plain;
+  plain.start();
+  aimAt("127.0.0.1", plain.port());
+  options().FTPSecurity = 1;
+  EXPECT_EQ(publish(kPublishAllLimit, 2000).errors, 0);
+  plain.join();
+  EXPECT_TRUE(hasPlainLine("The server does not offer TLS: logging on in plain FTP."));
+  EXPECT_EQ(plain.stored().at("a.html"), "a");
+}
+
+TEST_F(FtpsTest, ASelfSignedCertificateIsRefusedThenTrustedByItsFingerprint) {
+  const std::string pem = certificate("self", "DNS:localhost,IP:127.0.0.1", false);
+  startServer("127.0.0.1", pem);
+  options().FTPSecurity = 2;
+  options().ShowFTPConversation = 1;
+  addPage("a.html", "<p>secret page</p>");
+  PublishOutcome out = publishWith();
+  EXPECT_FALSE(out.completed);
+  const std::string fingerprint = fingerprintOf(pem);
+  ASSERT_EQ(fingerprint.size(), 95u) << fingerprint;
+  EXPECT_TRUE(hasLine("The server's certificate was refused. Its SHA-256 fingerprint is " + fingerprint +
+                          "; once you have checked it, enter it as FTP Certificate Fingerprint to trust this "
+                          "certificate for this blog.",
+                      colours::kRed))
+      << ::testing::PrintToString(log.texts());
+  EXPECT_FALSE(said("USER tess"));
+  EXPECT_EQ(rows().at("a.html").existing, 0);
+
+  log.lines.clear();
+  options().FTPCertificateFingerprint = util::lowerAscii(util::replaceAll(fingerprint, ":", ""));
+  out = publishWith();
+  EXPECT_TRUE(out.completed);
+  EXPECT_EQ(out.errors, 0) << ::testing::PrintToString(log.texts());
+  EXPECT_TRUE(said("AUTH TLS") && said("PBSZ 0") && said("PROT P"));
+  EXPECT_EQ(serverFile("a.html"), "<p>secret page</p>");
+  // The server saw the data connections protected (it refuses any other).
+  EXPECT_NE(testing::readFile(program.file("ftpd.log")).find("PROT P"), std::string::npos);
+  EXPECT_EQ(rows().at("a.html").existing, testing::crcOf("<p>secret page</p>"));
+}
+
+TEST_F(FtpsTest, ACertificateForAnotherHostIsRefusedAndOneForThisHostIsTrusted) {
+  addPage("a.html", "a");
+  options().FTPSecurity = 2;
+  startServer("127.0.0.1", certificate("other", "DNS:other.example", true));
+  EXPECT_FALSE(publishWith(program.path() + "/ca.pem").completed);
+  EXPECT_TRUE(std::any_of(log.lines.begin(), log.lines.end(), [](const auto& l) {
+    return l.text.rfind("The server's certificate was refused.", 0) == 0;
+  }));
+  server.reset();
+
+  log.lines.clear();
+  startServer("127.0.0.1", certificate("this", "IP:127.0.0.1", true));
+  const PublishOutcome out = publishWith(program.path() + "/ca.pem");
+  EXPECT_EQ(out.errors, 0) << ::testing::PrintToString(log.texts());
+  EXPECT_TRUE(out.completed);
+  EXPECT_EQ(serverFile("a.html"), "a");
 }
 
 }  // namespace
