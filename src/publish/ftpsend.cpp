@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <system_error>
 
@@ -29,6 +30,13 @@ bool allDigits(const std::string& s) {
   for (char c : s)
     if (c < '0' || c > '9') return false;
   return true;
+}
+
+// "0.5 s" below ten seconds, "30 s" from there on.
+std::string secondsText(std::chrono::steady_clock::duration d) {
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
+  if (ms >= 10000) return std::to_string((ms + 500) / 1000) + " s";
+  return std::to_string(ms / 1000) + "." + std::to_string(ms % 1000 / 100) + " s";
 }
 
 int decimalOrZero(const std::string& s) {
@@ -84,8 +92,8 @@ class TFTPSend::Bound {
 };
 
 TFTPSend::TFTPSend() : Password("anonymous@" + localHostName()) {
-  auto longWait = [this](int seconds) {
-    notice("Still waiting for " + waitingFor_ + " after " + std::to_string(seconds) + " s.");
+  auto longWait = [this](int64_t waitedMs) {
+    notice("Still waiting for " + waitingFor_ + " after " + secondsText(std::chrono::milliseconds(waitedMs)) + ".");
   };
   control_.onLongWait = longWait;
   data_.onLongWait = longWait;
@@ -100,16 +108,6 @@ void TFTPSend::status(bool response, const std::string& value) {
 void TFTPSend::notice(const std::string& line) {
   if (OnNotice) OnNotice(line);
 }
-
-namespace {
-
-std::string secondsText(std::chrono::steady_clock::duration d) {
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
-  if (ms >= 10000) return std::to_string((ms + 500) / 1000) + " s";
-  return std::to_string(ms / 1000) + "." + std::to_string(ms % 1000 / 100) + " s";
-}
-
-}  // namespace
 
 std::string TFTPSend::readFailure(std::chrono::steady_clock::duration waited) const {
   switch (control_.lastError()) {
@@ -192,6 +190,7 @@ int TFTPSend::SendCommand(const std::string& command) {
 
 bool TFTPSend::LogOn() {
   canResume_ = false;
+  control_.longWaitMs = data_.longWaitMs = std::max(NoticeAfter, 1);
   controlLost_ = false;
   protectData_ = false;
   certificateRefused_ = false;

@@ -76,6 +76,8 @@ class TFTPSend {
   // the server asked (a passive reply that named another host), and when a
   // wait for the server passes ten seconds.
   std::function<void(const std::string& line)> OnNotice;
+  // How long a wait lasts before OnNotice says so (and again after each such span).
+  int NoticeAfter = 10000;  // milliseconds
 
   int ResultCode() const { return resultCode_; }
   const std::string& ResultString() const { return resultString_; }

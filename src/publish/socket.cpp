@@ -139,14 +139,14 @@ bool Socket::waitFor(short events, int timeoutMs) {
     // Wait in slices, so that a long wait is reported while it lasts.
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - now).count() + 1;
     const auto toNotice =
-        std::chrono::duration_cast<std::chrono::milliseconds>(start + std::chrono::milliseconds(kLongWaitMs) * (noticed + 1) - now).count();
+        std::chrono::duration_cast<std::chrono::milliseconds>(start + std::chrono::milliseconds(longWaitMs) * (noticed + 1) - now).count();
     const int slice = static_cast<int>(std::max<int64_t>(1, std::min<int64_t>(left, std::max<int64_t>(toNotice, 1))));
     const int rc = ::poll(&p, 1, slice);
     if (rc > 0) return true;
     if (rc < 0 && errno != EINTR) return fail(errno, errnoString(errno));
-    if (Clock::now() - start >= std::chrono::milliseconds(kLongWaitMs) * (noticed + 1)) {
+    if (Clock::now() - start >= std::chrono::milliseconds(longWaitMs) * (noticed + 1)) {
       ++noticed;
-      if (onLongWait) onLongWait(noticed * kLongWaitMs / 1000);
+      if (onLongWait) onLongWait(static_cast<int64_t>(noticed) * longWaitMs);
     }
   }
 }

@@ -86,10 +86,10 @@ class Socket {
   // bounds a whole reply or a whole transfer. Empty: only the time-outs count.
   using Clock = std::chrono::steady_clock;
   void setDeadline(std::optional<Clock::time_point> deadline) { deadline_ = deadline; }
-  // Called with the seconds waited so far each time a single wait passes
-  // another kLongWaitMs, so that a person sees why nothing happens.
-  static constexpr int kLongWaitMs = 10000;
-  std::function<void(int seconds)> onLongWait;
+  // Called with the milliseconds waited so far each time a single wait passes
+  // another longWaitMs, so that a person sees why nothing happens.
+  int longWaitMs = 10000;
+  std::function<void(int64_t waitedMs)> onLongWait;
 
   bool isOpen() const { return fd_ >= 0; }
   bool isIPv6() const { return ipv6_; }

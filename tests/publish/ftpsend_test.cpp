@@ -139,6 +139,23 @@ TEST_F(TFTPSendTest, AThreeCharacterLineWaitsForACodedLineOrTheTimeOut) {
   EXPECT_EQ(server.commands().back(), "NOOP");
 }
 
+TEST_F(TFTPSendTest, ALongWaitIsToldWhileItLasts) {
+  ScriptedFtpServer server;
+  server.on("NOOP", "<silent>");
+  server.start();
+  TFTPSend ftp;
+  aim(ftp, server, 700);
+  ftp.NoticeAfter = 200;
+  std::vector<std::string> notices;
+  ftp.OnNotice = [&](const std::string& line) { notices.push_back(line); };
+  ASSERT_TRUE(ftp.LogOn());
+  EXPECT_TRUE(notices.empty());
+  EXPECT_EQ(ftp.SendCommand("NOOP"), 0);
+  ASSERT_GE(notices.size(), 2u);
+  EXPECT_EQ(notices[0], "Still waiting for the reply to NOOP after 0.2 s.");
+  EXPECT_EQ(notices[1], "Still waiting for the reply to NOOP after 0.4 s.");
+}
+
 TEST_F(TFTPSendTest, CurrentDirectoryReadsTheQuotedPath) {
   ScriptedFtpServer server;
   server.on("PWD", "257 \"/home/tess/www\" is current directory\r\n");
