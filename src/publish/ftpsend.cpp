@@ -192,6 +192,7 @@ bool TFTPSend::LogOn() {
   canResume_ = false;
   control_.longWaitMs = data_.longWaitMs = std::max(NoticeAfter, 1);
   controlLost_ = false;
+  currentType_.clear();
   protectData_ = false;
   certificateRefused_ = false;
   fingerprint_.clear();
@@ -227,7 +228,7 @@ bool TFTPSend::LogOn() {
   }
   if (!loggedIn) return false;
 
-  SendCommand("TYPE I");
+  currentType_ = SendCommand("TYPE I") / 100 == 2 ? "I" : "";
   SendCommand("STRU F");
   SendCommand("MODE S");
   if (SendCommand("REST 0") == 350 && SendCommand("REST 1") == 350) {
@@ -461,15 +462,20 @@ bool TFTPSend::StoreData(const std::string& command, int64_t restartOffset) {
     data_.close();
     return false;
   }
-  SendCommand(BinaryMode ? "TYPE I" : "TYPE A");
+  // The type stays set on the server; it is sent again only when it changes.
+  const char* type = BinaryMode ? "I" : "A";
+  if (currentType_ != type) currentType_ = SendCommand(std::string("TYPE ") + type) / 100 == 2 ? type : "";
   if (!canResume_) restartOffset = 0;
   if (size > 0 && size == restartOffset) {
     data_.close();
     return true;
   }
   if (size < restartOffset) restartOffset = 0;
-  SendCommand("ALLO " + std::to_string(size - restartOffset));
-  if (canResume_ && SendCommand("REST " + std::to_string(restartOffset)) / 100 != 3) {
+  // No ALLO: servers that need space reserved are long gone, and every
+  // command costs a round trip per file.
+  // A restart marker applies to the next transfer only, so a transfer from
+  // the start needs none.
+  if (canResume_ && restartOffset > 0 && SendCommand("REST " + std::to_string(restartOffset)) / 100 != 3) {
     data_.close();
     return false;
   }

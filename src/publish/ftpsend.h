@@ -151,6 +151,7 @@ class TFTPSend {
   bool canResume_ = false;
   bool controlLost_ = false;
   bool protectData_ = false;
+  std::string currentType_;  // the TYPE the server last accepted ("I", "A"), empty when unknown
   bool certificateRefused_ = false;
   std::string fingerprint_;
   std::string lostReason_;

@@ -32,37 +32,53 @@ std::string hexWithColons(const unsigned char* bytes, size_t n) {
 std::string normalizedFingerprint(std::string_view text) {
   std::string out;
   for (char c : text) {
-    if (c == ':' || c == ' ' || c == '\t') continue;
+    if (c == ':' || std::isspace(static_cast<unsigned char>(c))) continue;
     if (!std::isxdigit(static_cast<unsigned char>(c))) return {};
     out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   }
   return out.size() == 64 ? out : std::string();
 }
 
+// The trusted certificates, loaded once for a control connection and shared
+// by its data connections (loading the system's store takes milliseconds).
+struct Credentials {
+  gnutls_certificate_credentials_t value = nullptr;
+  ~Credentials() {
+    if (value) gnutls_certificate_free_credentials(value);
+  }
+};
+
 struct TlsSession::Impl {
-  gnutls_certificate_credentials_t credentials = nullptr;
+  std::shared_ptr<Credentials> credentials;
   gnutls_session_t session = nullptr;
   bool established = false;
+  std::string resumedFingerprint;  // the certificate the control connection accepted
   ~Impl() {
     if (session) gnutls_deinit(session);
-    if (credentials) gnutls_certificate_free_credentials(credentials);
   }
 };
 
 TlsSession::TlsSession(int fd, const TlsSettings& settings, const TlsSession* resumeFrom)
     : impl_(std::make_unique<Impl>()), settings_(settings) {
-  int rc = gnutls_certificate_allocate_credentials(&impl_->credentials);
-  if (rc >= 0) {
-    gnutls_certificate_set_x509_system_trust(impl_->credentials);  // a count, or an error when there is no store
-    if (!settings.extraTrustFile.empty()) {
-      const int n = gnutls_certificate_set_x509_trust_file(impl_->credentials, settings.extraTrustFile.c_str(),
-                                                           GNUTLS_X509_FMT_PEM);
-      if (n < 0) rc = n;
+  int rc = 0;
+  if (resumeFrom && resumeFrom->impl_->credentials) {
+    impl_->credentials = resumeFrom->impl_->credentials;
+    if (resumeFrom->impl_->established) impl_->resumedFingerprint = resumeFrom->fingerprint_;
+  } else {
+    impl_->credentials = std::make_shared<Credentials>();
+    rc = gnutls_certificate_allocate_credentials(&impl_->credentials->value);
+    if (rc >= 0) {
+      gnutls_certificate_set_x509_system_trust(impl_->credentials->value);  // a count, or an error without a store
+      if (!settings.extraTrustFile.empty()) {
+        const int n = gnutls_certificate_set_x509_trust_file(impl_->credentials->value,
+                                                             settings.extraTrustFile.c_str(), GNUTLS_X509_FMT_PEM);
+        if (n < 0) rc = n;
+      }
     }
   }
   if (rc >= 0) rc = gnutls_init(&impl_->session, GNUTLS_CLIENT | GNUTLS_NONBLOCK);
   if (rc >= 0) rc = gnutls_set_default_priority(impl_->session);
-  if (rc >= 0) rc = gnutls_credentials_set(impl_->session, GNUTLS_CRD_CERTIFICATE, impl_->credentials);
+  if (rc >= 0) rc = gnutls_credentials_set(impl_->session, GNUTLS_CRD_CERTIFICATE, impl_->credentials->value);
   if (rc >= 0 && !settings.hostName.empty() && !isAddressLiteral(settings.hostName))
     rc = gnutls_server_name_set(impl_->session, GNUTLS_NAME_DNS, settings.hostName.data(), settings.hostName.size());
   if (rc >= 0 && resumeFrom && resumeFrom->impl_->established) {
@@ -113,6 +129,11 @@ long TlsSession::checkCertificate() {
   unsigned char digest[32];
   gnutls_hash_fast(GNUTLS_DIG_SHA256, chain[0].data, chain[0].size, digest);
   fingerprint_ = hexWithColons(digest, sizeof digest);
+  // A data connection to the server whose certificate the control connection accepted.
+  if (!impl_->resumedFingerprint.empty() && impl_->resumedFingerprint == fingerprint_) {
+    impl_->established = true;
+    return 0;
+  }
 
   unsigned int status = 0;
   const int rc = gnutls_certificate_verify_peers3(impl_->session,

@@ -563,9 +563,10 @@ TEST_P(SafeUploadTest, EachFileGoesUpUnderATemporaryNameAndIsRenamedIntoPlace) {
   const std::vector<std::string> sent = sentCommands(log);
   const auto first = std::find(sent.begin(), sent.end(), "EPSV " + family);
   ASSERT_NE(first, sent.end());
-  EXPECT_EQ(std::vector<std::string>(first, first + 8),
-            (std::vector<std::string>{"EPSV " + family, "TYPE I", "ALLO 8", "REST 0", "STOR a.html.tessary-upload",
-                                      "SIZE a.html.tessary-upload", "RNFR a.html.tessary-upload", "RNTO a.html"}));
+  ASSERT_GE(sent.end() - first, 5);
+  EXPECT_EQ(std::vector<std::string>(first, first + 5),
+            (std::vector<std::string>{"EPSV " + family, "STOR a.html.tessary-upload", "SIZE a.html.tessary-upload",
+                                      "RNFR a.html.tessary-upload", "RNTO a.html"}));
   EXPECT_NE(std::find(sent.begin(), sent.end(), "RNTO b.html"), sent.end());
   // Nothing is left under a temporary name, and the old page was replaced whole.
   EXPECT_EQ(serverFiles(), (std::vector<std::string>{"a.html", "b.html"}));
