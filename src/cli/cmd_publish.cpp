@@ -46,7 +46,8 @@ int cmdPublish(Context& c) {
   blog.CloseBlog();
   // Pages held back (an unfinished generation run, an incomplete local copy)
   // leave the destination behind the blog: the user has to act.
-  const bool whole = outcome.completed && outcome.errors == 0 && outcome.incomplete == 0 && !outcome.deletionsWithheld;
+  const bool whole = outcome.completed && outcome.errors == 0 && outcome.incomplete == 0 && !outcome.deletionsWithheld &&
+                     !outcome.deletionsDeclined;
   return whole ? kSuccess : kFailure;
 }
 

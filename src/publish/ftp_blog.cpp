@@ -276,6 +276,7 @@ PublishOutcome ftpRun(store::BlogDb& blog, const std::string& outputFolder, Prog
   log.AppendColouredLine(colours::kBlack, "Publishing using FTP");
   if (options.FTPPort.empty()) options.FTPPort = "21";
   const bool mayDelete = deletionsConfirmed(blog, log, plan, pageLimit);
+  out.deletionsDeclined = !mayDelete;
 
   FtpRunState state(log);
   TFTPSend& ftp = *state.session;
@@ -459,6 +460,7 @@ PublishOutcome fileCopyRun(store::BlogDb& blog, const std::string& outputFolder,
     return out;
   }
   const bool mayDelete = deletionsConfirmed(blog, log, plan, pageLimit);
+  out.deletionsDeclined = !mayDelete;
   const std::string testName = "~~~" + util::formatDateTime("yyyymmddhhnnss", util::now()) + ".$$$";
   const std::string testPath = destination + testName;
   log.AppendLine("Validating File Copy Destination...");

@@ -42,6 +42,8 @@ struct PublishOutcome {
   int incomplete = 0;
   // The last generation run did not finish: removed pages were not deleted.
   bool deletionsWithheld = false;
+  // A mass deletion was asked about and not confirmed: nothing was deleted.
+  bool deletionsDeclined = false;
 };
 
 // Adjusts the FTP session after the run has configured it from the options and
