@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <functional>
@@ -11,6 +12,7 @@
 
 #include "generator/page_output.h"
 #include "publish/ftpsend.h"
+#include "publish/publish_plan.h"
 #include "store/blog_db.h"
 #include "util/date_time.h"
 #include "util/files.h"
@@ -90,38 +92,10 @@ class RowCommitter {
   std::chrono::steady_clock::time_point since_;
 };
 
-// The walk's view of one tblPages row.
-struct PageRow {
-  std::string name;
-  int32_t crcNew = 0;
-  int32_t crcExisting = 0;
-  int32_t crcLocal = 0;
-};
-
-PageRow readRow(Table& pages) {
-  return {pages.asString("PageKey"), pages.asInteger("PageCRCNew"), pages.asInteger("PageCRCExisting"),
-          pages.asInteger("PageCRCLocal")};
-}
-
-// The live rows (PageCRCNew not 0) by name folded to lower case: a removed page
-// whose name differs only in case from a live one is, where names are compared
-// without case, that live page's file, and is never deleted.
-std::map<std::string, std::string> livePagesByFoldedName(Table& pages) {
-  std::map<std::string, std::string> live;
-  for (pages.first(); !pages.eof(); pages.next())
-    if (pages.asInteger("PageCRCNew") != 0) live.emplace(util::lowerAscii(pages.asString("PageKey")), pages.asString("PageKey"));
-  return live;
-}
-
 void markPublished(Table& pages, int32_t crc) {
   pages.edit();
   pages.setInteger("PageCRCExisting", crc);
   pages.post();
-}
-
-void startWalk(Table& pages) {
-  if (pages.indexName() != store::kDisplayKey) pages.setIndex(store::kDisplayKey);
-  pages.first();
 }
 
 // A PageKey that is not a bare file name would reach outside the folder; it is
@@ -130,80 +104,103 @@ void reportBadName(ProgressLog& log, const std::string& name) {
   log.AppendColouredLine(colours::kRed, "..." + name + " is not a plain file name; skipped.");
 }
 
-// What a run does with one row: `remove` deletes a removed page at the
+// What a run does with one file: `remove` deletes a removed page at the
 // destination and `send` publishes a new or changed one; each returns true on
-// success and reports its own failure in the log.
+// success and reports its own failure in the log. `lost`, when set, tells
+// that the destination can no longer be reached.
 struct PageActions {
   std::string sendLine;  // "...Uploading " or "...Copying "
-  std::function<bool(const PageRow&)> remove;
-  std::function<bool(const PageRow&)> send;
+  std::function<bool(const PlannedFile&)> remove;
+  std::function<bool(const PlannedFile&)> send;
+  std::function<bool()> lost;
 };
 
-// The walk both runs share: every row of tblPages once, in PageKey order, with
-// the page limit and the counters; each success is stored in its row. After a
-// generation run that did not finish, removed pages stay (the run may not
-// have reached them); a page whose local copy is not the one the run recorded
-// is not sent.
-void walkPages(store::BlogDb& blog, ProgressLog& log, int pageLimit, const PageActions& actions,
-               PublishOutcome& out) {
+// The first line of every run: what it is about to do.
+PublishPlan announcePlan(store::BlogDb& blog, const std::string& outputFolder, ProgressLog& log) {
+  PublishPlan plan = PlanPublish(blog, outputFolder);
+  log.AppendLine("Publish plan: " + planTotals(plan) + ".");
+  return plan;
+}
+
+// A run that would wipe much of the site asks first; false when the answer is No.
+bool deletionsConfirmed(store::BlogDb& blog, ProgressLog& log, const PublishPlan& plan, int pageLimit) {
+  const int deletions = publishedDeletionsWithin(plan, pageLimit);
+  if (!isMassDeletion(deletions, plan.publishedCount)) return true;
+  if (blog.ui().confirm(massDeletionQuestion(deletions, plan.publishedCount), store::Buttons::YesNo) ==
+      store::Answer::Yes)
+    return true;
+  log.AppendColouredLine(colours::kRed, "Nothing will be deleted: the deletion of " + std::to_string(deletions) +
+                                            " file(s) was not confirmed.");
+  return false;
+}
+
+// The walk both runs share: the plan's steps in order, with the page limit and
+// the counters; each success is stored in its row. Deletions come last and
+// only when every upload of the run succeeded; when the destination can no
+// longer be reached the rest is left for the next run.
+void walkPlan(store::BlogDb& blog, ProgressLog& log, int pageLimit, const PublishPlan& plan, bool mayDelete,
+              const PageActions& actions, PublishOutcome& out) {
   Table& pages = blog.tblPages();
   if (pages.indexName() != store::kDisplayKey) pages.setIndex(store::kDisplayKey);
-  const std::map<std::string, std::string> live = livePagesByFoldedName(pages);
-  out.deletionsWithheld = generator::lastGenerationState(blog.database()) == generator::LastGeneration::Incomplete;
+  out.deletionsWithheld = plan.deletionsWithheld;
   if (out.deletionsWithheld)
     log.AppendColouredLine(colours::kRed,
                            "The last generation run did not finish: generate the pages again before publishing "
                            "deletions.");
+  for (const std::string& name : plan.incomplete) {
+    log.AppendColouredLine(colours::kRed, "..." + name +
+                                              " skipped: its file in the output folder is not the one the last "
+                                              "generation run produced.");
+    ++out.incomplete;
+  }
   RowCommitter committer(blog, log);
-  startWalk(pages);
-  while (!pages.eof()) {
-    const PageRow row = readRow(pages);
-    const bool removedPage = row.crcNew == 0;
-    if (!removedPage && row.crcNew == row.crcExisting) {  // unchanged: nothing, not counted
-      pages.next();
-      continue;
+  int sendFailures = 0;
+  bool postponed = false;
+  for (size_t i = 0; i < plan.steps.size(); ++i) {
+    const PlannedFile& f = plan.steps[i];
+    if (f.step != PlanStep::Forget && actions.lost && actions.lost()) {
+      const auto left = std::count_if(plan.steps.begin() + static_cast<std::ptrdiff_t>(i), plan.steps.end(),
+                                      [](const PlannedFile& g) { return g.step != PlanStep::Forget; });
+      log.AppendColouredLine(colours::kRed, "The connection to the server is lost: " + std::to_string(left) +
+                                                " file(s) left for the next run.");
+      out.skipped += static_cast<int>(left);
+      break;
     }
-    if (removedPage && out.deletionsWithheld) {
-      pages.next();
-      continue;
-    }
-    if (removedPage) {
-      if (const auto twin = live.find(util::lowerAscii(row.name)); twin != live.end()) {
-        log.AppendLine("...Keeping " + row.name + ": its name differs only in case from " + twin->second);
-        pages.deleteRow();  // the row that followed becomes current
-        committer.storedAtOnce();
-        continue;
-      }
-    }
-    if (!removedPage && row.crcLocal != row.crcNew) {
-      log.AppendColouredLine(colours::kRed, "..." + row.name +
-                                                " skipped: its file in the output folder is not the one the last "
-                                                "generation run produced.");
-      ++out.incomplete;
-      pages.next();
-      continue;
-    }
-    if (out.acted >= pageLimit) {
-      ++out.skipped;
-      pages.next();
-      continue;
-    }
-    log.AppendLine((removedPage ? "...Deleting " : actions.sendLine) + row.name);
-    ++out.acted;
-    if (!util::isBareFileName(row.name)) {
-      reportBadName(log, row.name);
-      ++out.errors;
-    } else if (!(removedPage ? actions.remove(row) : actions.send(row))) {
-      ++out.errors;
-    } else if (removedPage) {
-      pages.deleteRow();  // the row that followed becomes current
+    if (!pages.findKey(store::FieldValue(f.name))) continue;
+    if (f.step == PlanStep::Forget) {
+      log.AppendLine("...Keeping " + f.name + ": its name differs only in case from " + f.twin);
+      pages.deleteRow();
       committer.storedAtOnce();
       continue;
+    }
+    const bool deletion = f.step == PlanStep::Delete;
+    if (out.acted >= pageLimit || (deletion && !mayDelete)) {
+      ++out.skipped;
+      continue;
+    }
+    if (deletion && sendFailures > 0) {
+      if (!postponed)
+        log.AppendColouredLine(colours::kRed, "Deletions wait until every upload has succeeded: " +
+                                                  std::to_string(plan.steps.size() - i) + " file(s) not deleted.");
+      postponed = true;
+      ++out.skipped;
+      continue;
+    }
+    log.AppendLine((deletion ? "...Deleting " : actions.sendLine) + f.name);
+    ++out.acted;
+    if (!util::isBareFileName(f.name)) {
+      reportBadName(log, f.name);
+      ++out.errors;
+    } else if (!(deletion ? actions.remove(f) : actions.send(f))) {
+      ++out.errors;
+      if (!deletion) ++sendFailures;
+    } else if (deletion) {
+      pages.deleteRow();
+      committer.storedAtOnce();
     } else {
-      markPublished(pages, row.crcNew);
+      markPublished(pages, f.crcNew);
       committer.stored();
     }
-    pages.next();
   }
   committer.finish();
 }
@@ -254,6 +251,11 @@ bool saysNotFound(const std::string& reply) {
   return false;
 }
 
+// The name a file is uploaded under before it is renamed into place: beside
+// it, so that the rename stays within the directory, and with a suffix no web
+// server runs as a script.
+std::string temporaryUploadName(const std::string& name) { return name + kTemporaryUploadSuffix; }
+
 std::string withoutSlashes(std::string s) {
   s = util::replaceAll(s, "/", "");
   return util::replaceAll(s, "\\", "");
@@ -262,6 +264,7 @@ std::string withoutSlashes(std::string s) {
 PublishOutcome ftpRun(store::BlogDb& blog, const std::string& outputFolder, ProgressLog& log, int pageLimit,
                       const SessionSetup& setup) {
   PublishOutcome out;
+  const PublishPlan plan = announcePlan(blog, outputFolder, log);
   store::BlogOptionsRec& options = blog.options();
   if (util::charCount(options.FTPSite) < 3) {
     log.AppendColouredLine(colours::kRed, "*** Warning: Can not upload files yet - FTP information required.");
@@ -272,6 +275,8 @@ PublishOutcome ftpRun(store::BlogDb& blog, const std::string& outputFolder, Prog
   }
   log.AppendColouredLine(colours::kBlack, "Publishing using FTP");
   if (options.FTPPort.empty()) options.FTPPort = "21";
+  const bool mayDelete = deletionsConfirmed(blog, log, plan, pageLimit);
+  out.deletionsDeclined = !mayDelete;
 
   FtpRunState state(log);
   TFTPSend& ftp = *state.session;
@@ -291,8 +296,18 @@ PublishOutcome ftpRun(store::BlogDb& blog, const std::string& outputFolder, Prog
   }
   ftp.TargetHost = options.FTPSite;
   ftp.TargetPort = options.FTPPort;
+  ftp.Timeout = store::ftpTimeoutSeconds(options) * 1000;
+  ftp.Security = options.FTPSecurity == 2   ? TFTPSend::TLSMode::Required
+                 : options.FTPSecurity == 1 ? TFTPSend::TLSMode::WhenOffered
+                                            : TFTPSend::TLSMode::Plain;
+  ftp.TrustedFingerprint = options.FTPCertificateFingerprint;
   if (setup) setup(ftp);
   if (!ftp.LogOn()) {
+    if (ftp.CertificateRefused())
+      log.AppendColouredLine(colours::kRed, "The server's certificate was refused. Its SHA-256 fingerprint is " +
+                                                ftp.CertificateFingerprint() +
+                                                "; once you have checked it, enter it as FTP Certificate "
+                                                "Fingerprint to trust this certificate for this blog.");
     log.AppendColouredLine(colours::kRed, "Logon failed");
     showFailureDetails(log, ftp);
     return out;
@@ -334,27 +349,68 @@ PublishOutcome ftpRun(store::BlogDb& blog, const std::string& outputFolder, Prog
   }
 
   ftp.DirectFile = true;
+  // Each file goes up under a temporary name beside its place and is renamed
+  // over the old one once the server holds all of it, so a visitor never gets
+  // half a page. A server that refuses the rename gets direct stores for the
+  // rest of the run.
+  bool byRename = true;
+  auto failed = [&](const PlannedFile& f) {
+    log.AppendLine("..." + f.name + " upload failed.");
+    showFailureDetails(log, ftp);
+    return false;
+  };
+  // Stores the file under remote and checks, where the server tells sizes,
+  // that all of it arrived; a failure is reported and leaves nothing under a
+  // temporary name.
+  auto store = [&](const PlannedFile& f, const std::string& remote) {
+    const int64_t size = util::fileSize(ftp.DirectFileName);
+    if (!ftp.UploadFile(remote, false)) {
+      failed(f);
+      if (remote != f.name && !ftp.ControlLost()) ftp.RemoveFile(remote);
+      return false;
+    }
+    int64_t held = 0;
+    if (ftp.FileSize(remote, held) && held != size) {
+      log.AppendLine("..." + f.name + ": the server holds " + std::to_string(held) + " of its " +
+                     std::to_string(size) + " bytes.");
+      failed(f);
+      if (remote != f.name) ftp.RemoveFile(remote);
+      return false;
+    }
+    if (ftp.ControlLost()) return failed(f);
+    return true;
+  };
   PageActions actions;
   actions.sendLine = "...Uploading ";
-  actions.remove = [&](const PageRow& row) {
-    if (ftp.RemoveFile(row.name) || row.crcExisting == 0) return true;
+  actions.lost = [&] { return ftp.ControlLost(); };
+  actions.remove = [&](const PlannedFile& f) {
+    if (ftp.RemoveFile(f.name) || f.crcExisting == 0) return true;
     // Deleted already (a run that died before it could store the outcome).
     if (ftp.ResultCode() == 550 && saysNotFound(ftp.ResultString())) {
-      log.AppendLine("..." + row.name + " was no longer on the server.");
+      log.AppendLine("..." + f.name + " was no longer on the server.");
       return true;
     }
-    log.AppendLine("..." + row.name + " not deleted.");
+    log.AppendLine("..." + f.name + " not deleted.");
     showFailureDetails(log, ftp);
     return false;
   };
-  actions.send = [&](const PageRow& row) {
-    ftp.DirectFileName = util::joinPath(outputFolder, row.name);
-    if (ftp.UploadFile(row.name, false)) return true;
-    log.AppendLine("..." + row.name + " upload failed.");
-    showFailureDetails(log, ftp);
-    return false;
+  actions.send = [&](const PlannedFile& f) {
+    ftp.DirectFileName = util::joinPath(outputFolder, f.name);
+    if (byRename) {
+      const std::string temporary = temporaryUploadName(f.name);
+      if (!store(f, temporary)) return false;
+      if (ftp.RenameFile(temporary, f.name)) return true;
+      if (ftp.ControlLost()) return failed(f);
+      log.AppendColouredLine(colours::kRed, "The server refused to rename " + temporary + " to " + f.name + " (" +
+                                                ftp.ResultString() +
+                                                "): files are stored directly under their names for the rest of "
+                                                "this run.");
+      byRename = false;
+      ftp.RemoveFile(temporary);
+    }
+    return store(f, f.name);
   };
-  walkPages(blog, log, pageLimit, actions, out);
+  walkPlan(blog, log, pageLimit, plan, mayDelete, actions, out);
 
   log.AppendLine("Logging out.");
   ftp.LogOff();
@@ -388,6 +444,7 @@ bool writeTestFile(const std::string& path, const std::string& text) {
 
 PublishOutcome fileCopyRun(store::BlogDb& blog, const std::string& outputFolder, ProgressLog& log, int pageLimit) {
   PublishOutcome out;
+  const PublishPlan plan = announcePlan(blog, outputFolder, log);
   std::string destination = util::trim(blog.options().FileCopyDestination);
   const std::string source = util::trim(outputFolder);
   if (util::charCount(destination) < 2) {
@@ -402,6 +459,8 @@ PublishOutcome fileCopyRun(store::BlogDb& blog, const std::string& outputFolder,
     log.AppendColouredLine(colours::kRed, "*** Unable to create destination directory.");
     return out;
   }
+  const bool mayDelete = deletionsConfirmed(blog, log, plan, pageLimit);
+  out.deletionsDeclined = !mayDelete;
   const std::string testName = "~~~" + util::formatDateTime("yyyymmddhhnnss", util::now()) + ".$$$";
   const std::string testPath = destination + testName;
   log.AppendLine("Validating File Copy Destination...");
@@ -421,28 +480,28 @@ PublishOutcome fileCopyRun(store::BlogDb& blog, const std::string& outputFolder,
 
   PageActions actions;
   actions.sendLine = "...Copying ";
-  actions.remove = [&](const PageRow& row) {
-    const std::string target = destination + row.name;
+  actions.remove = [&](const PlannedFile& f) {
+    const std::string target = destination + f.name;
     if (util::fileExists(target)) util::removeFile(target);
-    if (util::fileExists(target) && row.crcExisting != 0) {
-      log.AppendLine("..." + row.name + " not deleted.");
+    if (util::fileExists(target) && f.crcExisting != 0) {
+      log.AppendLine("..." + f.name + " not deleted.");
       return false;
     }
     return true;
   };
-  actions.send = [&](const PageRow& row) {
-    const std::string target = destination + row.name;
-    if (!util::copyFileAtomic(util::joinPath(source, row.name), target).ok()) {
-      log.AppendColouredLine(colours::kRed, "..." + row.name + " copy failed.");
+  actions.send = [&](const PlannedFile& f) {
+    const std::string target = destination + f.name;
+    if (!util::copyFileAtomic(util::joinPath(source, f.name), target).ok()) {
+      log.AppendColouredLine(colours::kRed, "..." + f.name + " copy failed.");
       return false;
     }
     if (!util::fileExists(target)) {
-      log.AppendLine("..." + row.name + " copy failed.");
+      log.AppendLine("..." + f.name + " copy failed.");
       return false;
     }
     return true;
   };
-  walkPages(blog, log, pageLimit, actions, out);
+  walkPlan(blog, log, pageLimit, plan, mayDelete, actions, out);
 
   if (out.skipped != 0) log.AppendLine(std::to_string(out.skipped) + " record(s) skipped.");
   if (out.errors != 0)

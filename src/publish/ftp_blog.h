@@ -22,6 +22,9 @@ namespace tessary::publish {
 
 class TFTPSend;
 
+// An FTP upload goes to the file's name followed by this, then is renamed.
+inline constexpr const char* kTemporaryUploadSuffix = ".tessary-upload";
+
 // The page limits of "Publish to Web" and "Publish Next 10".
 inline constexpr int kPublishAllLimit = 999999;
 inline constexpr int kPublishNextLimit = 10;
@@ -39,6 +42,8 @@ struct PublishOutcome {
   int incomplete = 0;
   // The last generation run did not finish: removed pages were not deleted.
   bool deletionsWithheld = false;
+  // A mass deletion was asked about and not confirmed: nothing was deleted.
+  bool deletionsDeclined = false;
 };
 
 // Adjusts the FTP session after the run has configured it from the options and

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <system_error>
 
@@ -29,6 +30,13 @@ bool allDigits(const std::string& s) {
   for (char c : s)
     if (c < '0' || c > '9') return false;
   return true;
+}
+
+// "0.5 s" below ten seconds, "30 s" from there on.
+std::string secondsText(std::chrono::steady_clock::duration d) {
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
+  if (ms >= 10000) return std::to_string((ms + 500) / 1000) + " s";
+  return std::to_string(ms / 1000) + "." + std::to_string(ms % 1000 / 100) + " s";
 }
 
 int decimalOrZero(const std::string& s) {
@@ -58,7 +66,38 @@ struct TFTPSend::Source {
   std::string_view bytes;
 };
 
-TFTPSend::TFTPSend() : Password("anonymous@" + localHostName()) {}
+// Keeps every wait of both connections within a time from now (or within an
+// earlier bound already set) until it ends.
+class TFTPSend::Bound {
+ public:
+  Bound(TFTPSend& session, int64_t milliseconds) : session_(session), saved_(session.bound_) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max<int64_t>(milliseconds, 0));
+    if (!session_.bound_ || end < *session_.bound_) session_.bound_ = end;
+    apply();
+  }
+  ~Bound() {
+    session_.bound_ = saved_;
+    apply();
+  }
+  Bound(const Bound&) = delete;
+  Bound& operator=(const Bound&) = delete;
+
+ private:
+  void apply() {
+    session_.control_.setDeadline(session_.bound_);
+    session_.data_.setDeadline(session_.bound_);
+  }
+  TFTPSend& session_;
+  std::optional<std::chrono::steady_clock::time_point> saved_;
+};
+
+TFTPSend::TFTPSend() : Password("anonymous@" + localHostName()) {
+  auto longWait = [this](int64_t waitedMs) {
+    notice("Still waiting for " + waitingFor_ + " after " + secondsText(std::chrono::milliseconds(waitedMs)) + ".");
+  };
+  control_.onLongWait = longWait;
+  data_.onLongWait = longWait;
+}
 
 TFTPSend::~TFTPSend() = default;
 
@@ -66,44 +105,101 @@ void TFTPSend::status(bool response, const std::string& value) {
   if (OnStatus) OnStatus(*this, response, value);
 }
 
+void TFTPSend::notice(const std::string& line) {
+  if (OnNotice) OnNotice(line);
+}
+
+std::string TFTPSend::readFailure(std::chrono::steady_clock::duration waited) const {
+  switch (control_.lastError()) {
+    case Socket::kLineTooLong:
+      return "reply line longer than " + std::to_string(kMaxReplyLineBytes / 1024) + " KiB";
+    case Socket::kTimedOut:
+      return "timed out after " + secondsText(waited) + " waiting for " + waitingFor_;
+    case Socket::kClosedByPeer:
+      return "the server closed the connection while we waited for " + waitingFor_;
+    default:
+      return control_.lastErrorText() + " waiting for " + waitingFor_;
+  }
+}
+
 int TFTPSend::ReadReply() {
   fullResult_.clear();
+  if (controlLost_) {
+    resultCode_ = 0;
+    resultString_.clear();
+    fullResult_ = {lostReason_};
+    return 0;
+  }
+  // The whole reply, however slowly it trickles in, within one time-out.
+  const auto start = std::chrono::steady_clock::now();
+  auto end = start + std::chrono::milliseconds(std::max(Timeout, 0));
+  if (bound_ && *bound_ < end) end = *bound_;
+  control_.setDeadline(end);
   std::string code;
   for (int lines = 0;; ++lines) {
     std::string line;
-    bool failed = false;
+    std::string failure;
     if (lines >= kMaxReplyLines) {
-      failed = true;  // a reply without end: stop reading and count it as failed
+      failure = "reply longer than " + std::to_string(kMaxReplyLines) + " lines";
     } else {
       line = control_.recvLine(Timeout, kMaxReplyLineBytes);
-      failed = control_.lastError() != 0;
+      if (control_.lastError() != 0) failure = readFailure(std::chrono::steady_clock::now() - start);
     }
     if (code.empty() && line.size() > 3 && (line[3] == ' ' || line[3] == '-')) code = line.substr(0, 3);
     resultString_ = line;
-    fullResult_.push_back(line);
-    status(true, line);
-    if (failed) {
+    if (!failure.empty()) {
       // A reply cut off by a time-out, a closed connection or the bounds is no
-      // reply: its first line's code must not pass for the server's answer.
+      // reply: its first line's code must not pass for the server's answer,
+      // and the conversation cannot go on (a late reply would answer the
+      // next command).
+      status(true, line);
+      fullResult_.push_back(failure);
+      controlLost_ = true;
+      lostReason_ = failure;
       code.clear();
       break;
     }
+    fullResult_.push_back(line);
+    status(true, line);
     if (!code.empty() && line.size() > 3 && line.compare(0, 3, code) == 0 && line[3] == ' ') break;
   }
+  control_.setDeadline(bound_);
   resultCode_ = allDigits(code) ? std::stoi(code) : 0;
   return resultCode_;
 }
 
 int TFTPSend::SendCommand(const std::string& command) {
-  control_.purge();
-  control_.sendBytes(command + "\r\n", Timeout);
+  const std::string verb = command.substr(0, command.find(' '));
+  waitingFor_ = "the reply to " + (verb == "PASS" ? verb : command);
+  if (!controlLost_) {
+    control_.purge();
+    if (!control_.sendBytes(command + "\r\n", Timeout)) {
+      controlLost_ = true;
+      lostReason_ = "cannot send " + verb + ": " + control_.lastErrorText();
+    }
+  }
+  if (controlLost_) {
+    resultCode_ = 0;
+    resultString_.clear();
+    fullResult_ = {lostReason_};
+    return 0;
+  }
   status(false, command);
   return ReadReply();
 }
 
 bool TFTPSend::LogOn() {
   canResume_ = false;
+  control_.longWaitMs = data_.longWaitMs = std::max(NoticeAfter, 1);
+  controlLost_ = false;
+  currentType_.clear();
+  protectData_ = false;
+  certificateRefused_ = false;
+  fingerprint_.clear();
+  lostReason_.clear();
   control_.close();
+  const Bound bound(*this, 2 * static_cast<int64_t>(Timeout));
+  waitingFor_ = "the connection to " + TargetHost;
   if (!control_.connect(TargetHost, TargetPort, IPInterface, Timeout)) {
     // Not a reply, but the one line that tells what went wrong.
     resultCode_ = 0;
@@ -111,9 +207,11 @@ bool TFTPSend::LogOn() {
     fullResult_ = {resultString_};
     return false;
   }
+  waitingFor_ = "the greeting";
   int code = ReadReply();
   for (int i = 0; i < kMaxPreliminaryReplies && code / 100 == 1; ++i) code = ReadReply();
   if (code / 100 != 2) return false;
+  if (Security != TLSMode::Plain && !StartTls()) return false;
 
   bool loggedIn = false;
   code = SendCommand("USER " + UserName);
@@ -130,7 +228,7 @@ bool TFTPSend::LogOn() {
   }
   if (!loggedIn) return false;
 
-  SendCommand("TYPE I");
+  currentType_ = SendCommand("TYPE I") / 100 == 2 ? "I" : "";
   SendCommand("STRU F");
   SendCommand("MODE S");
   if (SendCommand("REST 0") == 350 && SendCommand("REST 1") == 350) {
@@ -140,8 +238,45 @@ bool TFTPSend::LogOn() {
   return true;
 }
 
+TlsSettings TFTPSend::tlsSettings() const { return {TargetHost, TrustedFingerprint, ExtraTrustFile}; }
+
+bool TFTPSend::StartTls() {
+  const int code = SendCommand("AUTH TLS");
+  if (code / 100 != 2) {
+    if (controlLost_) return false;
+    if (Security == TLSMode::Required) {
+      fullResult_.push_back("The server does not offer TLS, which this blog requires: the logon stops here.");
+      return false;
+    }
+    notice("The server does not offer TLS: logging on in plain FTP.");
+    return true;
+  }
+  waitingFor_ = "the TLS handshake";
+  if (!control_.startTls(tlsSettings(), nullptr, Timeout)) {
+    certificateRefused_ = control_.certificateRefused();
+    fingerprint_ = control_.peerFingerprint();
+    controlLost_ = true;
+    lostReason_ = control_.lastErrorText();
+    fullResult_ = {lostReason_};
+    resultCode_ = 0;
+    return false;
+  }
+  fingerprint_ = control_.peerFingerprint();
+  if (SendCommand("PBSZ 0") / 100 == 2 && SendCommand("PROT P") / 100 == 2) {
+    protectData_ = true;
+    return true;
+  }
+  if (controlLost_) return false;
+  if (Security == TLSMode::Required) {
+    fullResult_.push_back("The server does not protect the data connections, which this blog requires.");
+    return false;
+  }
+  notice("The server does not protect the data connections: files go in clear.");
+  return true;
+}
+
 bool TFTPSend::LogOff() {
-  const int code = SendCommand("QUIT");
+  const int code = controlLost_ ? 0 : SendCommand("QUIT");
   control_.close();
   data_.close();
   return code / 100 == 2;
@@ -163,6 +298,19 @@ bool TFTPSend::ParentDirectory() { return SendCommand("CDUP") / 100 == 2; }
 bool TFTPSend::MakeDirectory(const std::string& directory) { return SendCommand("MKD " + directory) / 100 == 2; }
 
 bool TFTPSend::RemoveFile(const std::string& name) { return SendCommand("DELE " + name) / 100 == 2; }
+
+bool TFTPSend::RenameFile(const std::string& from, const std::string& to) {
+  return SendCommand("RNFR " + from) / 100 == 3 && SendCommand("RNTO " + to) / 100 == 2;
+}
+
+bool TFTPSend::FileSize(const std::string& name, int64_t& size) {
+  if (SendCommand("SIZE " + name) != 213) return false;
+  const size_t blank = resultString_.find_last_of(' ');
+  const std::string digits = util::trim(blank == std::string::npos ? std::string() : resultString_.substr(blank + 1));
+  if (!allDigits(digits) || digits.size() >= 18) return false;
+  size = std::stoll(digits);
+  return true;
+}
 
 void TFTPSend::ParsePassiveReply() {
   const std::string s = util::trim(resultString_);
@@ -218,6 +366,7 @@ bool TFTPSend::OpenDataConnection() {
       }
     }
     data_.close();
+    waitingFor_ = "the data connection to " + dataIP_ + " port " + dataPort_;
     if (!data_.connect(dataIP_, dataPort_, IPInterface, Timeout)) {
       fullResult_.push_back("data connection: " + data_.lastErrorText());
       return false;
@@ -244,6 +393,7 @@ bool TFTPSend::OpenDataConnection() {
 
 bool TFTPSend::AcceptDataConnection() {
   if (PassiveMode) return true;
+  waitingFor_ = "the server's data connection";
   Socket accepted = data_.accept(Timeout);
   if (!accepted.isOpen()) {
     fullResult_.push_back("data connection: " + data_.lastErrorText());
@@ -261,9 +411,25 @@ bool TFTPSend::SendData(Source& source) {
     data_.close();
     return false;
   }
-  const bool sent = source.fd >= 0 ? data_.sendFile(source.fd, Timeout) : data_.sendBytes(source.bytes, Timeout);
+  if (protectData_) {
+    waitingFor_ = "the TLS handshake of the data connection";
+    if (!data_.startTls(tlsSettings(), &control_, Timeout)) {
+      const std::string failure = "data connection: " + data_.lastErrorText();
+      data_.close();
+      waitingFor_ = "the reply after the data";
+      ReadReply();
+      fullResult_.push_back(failure);
+      return false;
+    }
+  }
+  waitingFor_ = "the server to take the data";
+  bool sent = source.fd >= 0 ? data_.sendFile(source.fd, Timeout) : data_.sendBytes(source.bytes, Timeout);
+  if (sent && protectData_) sent = data_.endTls(Timeout);
+  const std::string dataFailure = sent ? std::string() : "data connection: " + data_.lastErrorText();
   data_.close();
+  waitingFor_ = "the reply after the data";
   const int code = ReadReply();
+  if (!sent) fullResult_.push_back(dataFailure);
   return sent && code / 100 == 2;
 }
 
@@ -288,20 +454,28 @@ bool TFTPSend::StoreData(const std::string& command, int64_t restartOffset) {
     source.bytes = DataStream;
   }
   FileCloser closer(fd);
+  // The whole upload is bounded too: a server that takes a byte now and then
+  // does not hold the run beyond what the file's size can explain.
+  const Bound bound(*this, 2 * static_cast<int64_t>(Timeout) + size * 1000 / kMinimumRateBytesPerSecond);
 
   if (!OpenDataConnection()) {
     data_.close();
     return false;
   }
-  SendCommand(BinaryMode ? "TYPE I" : "TYPE A");
+  // The type stays set on the server; it is sent again only when it changes.
+  const char* type = BinaryMode ? "I" : "A";
+  if (currentType_ != type) currentType_ = SendCommand(std::string("TYPE ") + type) / 100 == 2 ? type : "";
   if (!canResume_) restartOffset = 0;
   if (size > 0 && size == restartOffset) {
     data_.close();
     return true;
   }
   if (size < restartOffset) restartOffset = 0;
-  SendCommand("ALLO " + std::to_string(size - restartOffset));
-  if (canResume_ && SendCommand("REST " + std::to_string(restartOffset)) / 100 != 3) {
+  // No ALLO: servers that need space reserved are long gone, and every
+  // command costs a round trip per file.
+  // A restart marker applies to the next transfer only, so a transfer from
+  // the start needs none.
+  if (canResume_ && restartOffset > 0 && SendCommand("REST " + std::to_string(restartOffset)) / 100 != 3) {
     data_.close();
     return false;
   }
@@ -320,11 +494,7 @@ bool TFTPSend::StoreData(const std::string& command, int64_t restartOffset) {
 
 bool TFTPSend::UploadFile(const std::string& name, bool resume) {
   int64_t offset = 0;
-  if (resume && canResume_ && SendCommand("SIZE " + name) / 100 == 2) {
-    const size_t blank = resultString_.find_last_of(' ');
-    const std::string digits = util::trim(blank == std::string::npos ? std::string() : resultString_.substr(blank + 1));
-    if (allDigits(digits) && digits.size() < 18) offset = std::stoll(digits);
-  }
+  if (resume && canResume_ && !FileSize(name, offset)) offset = 0;
   return StoreData("STOR " + name, offset);
 }
 

@@ -12,8 +12,10 @@
 // session before LogOn; the results are read through the accessors.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,7 +42,12 @@ class TFTPSend {
   std::string TargetHost = "127.0.0.1";
   std::string TargetPort = "ftp";
   std::string IPInterface = "0.0.0.0";
-  int Timeout = 300000;  // milliseconds, for each wait
+  // Milliseconds. Each wait for the network, each whole reply and each data
+  // connection takes at most this long; the whole logon at most twice this,
+  // and a whole upload at most twice this plus one second per
+  // kMinimumRateBytesPerSecond bytes of the file.
+  int Timeout = 300000;
+  static constexpr int64_t kMinimumRateBytesPerSecond = 16 * 1024;
   std::string UserName = "anonymous";
   std::string Password;  // "anonymous@" + the local host name
   std::string Account;
@@ -53,10 +60,24 @@ class TFTPSend {
   bool ForceDefaultPort = false;
   bool ForceOldPort = false;
   bool BinaryMode = true;
+  // Explicit TLS (RFC 4217): after the greeting, AUTH TLS, then PBSZ 0 and
+  // PROT P, so that the logon and every data connection are encrypted.
+  // WhenOffered goes on in plain FTP when the server refuses AUTH TLS;
+  // Required then ends the logon before USER, so the password never goes out
+  // in clear. A certificate that fails the check (the system's trusted
+  // certificates and TargetHost) is refused unless its SHA-256 fingerprint is
+  // TrustedFingerprint.
+  enum class TLSMode { Plain = 0, WhenOffered = 1, Required = 2 };
+  TLSMode Security = TLSMode::Plain;
+  std::string TrustedFingerprint;
+  std::string ExtraTrustFile;  // certificates (PEM) trusted beside the system's
   TFTPStatus OnStatus;
   // Raised with a line for the log when the session does something other than
-  // the server asked (a passive reply that named another host).
+  // the server asked (a passive reply that named another host), and when a
+  // wait for the server passes ten seconds.
   std::function<void(const std::string& line)> OnNotice;
+  // How long a wait lasts before OnNotice says so (and again after each such span).
+  int NoticeAfter = 10000;  // milliseconds
 
   int ResultCode() const { return resultCode_; }
   const std::string& ResultString() const { return resultString_; }
@@ -64,6 +85,18 @@ class TFTPSend {
   const std::string& DataIP() const { return dataIP_; }
   const std::string& DataPort() const { return dataPort_; }
   bool CanResume() const { return canResume_; }
+  // True once the control connection failed (closed, timed out, an
+  // unreadable reply): the conversation cannot go on, and every further
+  // command fails without being sent, until the next LogOn.
+  bool ControlLost() const { return controlLost_; }
+  // The control connection runs over TLS (and so, after PROT P, do the data
+  // connections).
+  bool ControlEncrypted() const { return control_.tlsActive(); }
+  bool DataProtected() const { return protectData_; }
+  // The last logon failed because the server's certificate was refused; its
+  // SHA-256 fingerprint ("AB:CD:...").
+  bool CertificateRefused() const { return certificateRefused_; }
+  const std::string& CertificateFingerprint() const { return fingerprint_; }
 
   // Connects, reads the greeting, runs the logon sequence (USER, PASS, ACCT),
   // sets up the session and tests REST. True when logged in.
@@ -76,6 +109,10 @@ class TFTPSend {
   bool ParentDirectory();
   bool MakeDirectory(const std::string& directory);
   bool RemoveFile(const std::string& name);
+  // RNFR from, then RNTO to; true when both were accepted.
+  bool RenameFile(const std::string& from, const std::string& to);
+  // SIZE name (RFC 3659); true with the size on a 213 reply that holds one.
+  bool FileSize(const std::string& name, int64_t& size);
   // STOR name from the configured source. With resume set (and the server
   // accepting REST) the transfer continues after the remote file's size.
   // A missing local file fails before anything is sent; a local file that
@@ -92,10 +129,17 @@ class TFTPSend {
   bool OpenDataConnection();
   bool AcceptDataConnection();
   bool SendData(Source& source);
+  bool StartTls();
+  TlsSettings tlsSettings() const;
   bool StoreData(const std::string& command, int64_t restartOffset);
   void ParsePassiveReply();
   void ParseExtendedPassiveReply();
   void status(bool response, const std::string& value);
+  void notice(const std::string& line);
+  // The line the failure details show for a read of the control connection that failed.
+  std::string readFailure(std::chrono::steady_clock::duration waited) const;
+  // Bounds every wait of both connections until the returned guard ends.
+  class Bound;
 
   Socket control_;
   Socket data_;
@@ -105,6 +149,14 @@ class TFTPSend {
   std::string dataIP_;
   std::string dataPort_;
   bool canResume_ = false;
+  bool controlLost_ = false;
+  bool protectData_ = false;
+  std::string currentType_;  // the TYPE the server last accepted ("I", "A"), empty when unknown
+  bool certificateRefused_ = false;
+  std::string fingerprint_;
+  std::string lostReason_;
+  std::string waitingFor_;  // "the reply to EPSV", for the log and the failure details
+  std::optional<std::chrono::steady_clock::time_point> bound_;
 };
 
 }  // namespace tessary::publish

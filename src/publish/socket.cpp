@@ -93,6 +93,9 @@ Socket& Socket::operator=(Socket&& other) noexcept {
     buffer_ = std::move(other.buffer_);
     pos_ = other.pos_;
     skip_ = other.skip_;
+    tls_ = std::move(other.tls_);
+    certificateRefused_ = other.certificateRefused_;
+    fingerprint_ = std::move(other.fingerprint_);
     other.fd_ = -1;
     other.buffer_.clear();
     other.pos_ = 0;
@@ -113,6 +116,7 @@ bool Socket::ok() {
 }
 
 void Socket::close() {
+  tls_.reset();
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   buffer_.clear();
@@ -122,11 +126,28 @@ void Socket::close() {
 
 bool Socket::waitFor(short events, int timeoutMs) {
   pollfd p{fd_, events, 0};
+  const Clock::time_point start = Clock::now();
+  Clock::time_point end = start + std::chrono::milliseconds(std::max(timeoutMs, 0));
+  if (deadline_ && *deadline_ < end) end = *deadline_;
+  int noticed = 0;  // long-wait notices given
   for (;;) {
-    const int rc = ::poll(&p, 1, timeoutMs < 0 ? 0 : timeoutMs);
+    const Clock::time_point now = Clock::now();
+    if (now >= end) {
+      const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(now - start).count();
+      return fail(kTimedOut, "timed out after " + std::to_string(waited) + " ms");
+    }
+    // Wait in slices, so that a long wait is reported while it lasts.
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - now).count() + 1;
+    const auto toNotice =
+        std::chrono::duration_cast<std::chrono::milliseconds>(start + std::chrono::milliseconds(longWaitMs) * (noticed + 1) - now).count();
+    const int slice = static_cast<int>(std::max<int64_t>(1, std::min<int64_t>(left, std::max<int64_t>(toNotice, 1))));
+    const int rc = ::poll(&p, 1, slice);
     if (rc > 0) return true;
-    if (rc == 0) return fail(kTimedOut, "timed out after " + std::to_string(timeoutMs) + " ms");
-    if (errno != EINTR) return fail(errno, errnoString(errno));
+    if (rc < 0 && errno != EINTR) return fail(errno, errnoString(errno));
+    if (Clock::now() - start >= std::chrono::milliseconds(longWaitMs) * (noticed + 1)) {
+      ++noticed;
+      if (onLongWait) onLongWait(static_cast<int64_t>(noticed) * longWaitMs);
+    }
   }
 }
 
@@ -234,6 +255,16 @@ bool Socket::fill(int timeoutMs) {
     pos_ = 0;
   }
   char chunk[16384];
+  while (tls_) {
+    const long n = tls_->recv(chunk, sizeof chunk);
+    if (n > 0) {
+      buffer_.append(chunk, static_cast<size_t>(n));
+      return ok();
+    }
+    if (n == TlsSession::kClosed) return fail(kClosedByPeer, "connection closed by the server");
+    if (n == TlsSession::kFailed) return fail(EPROTO, "TLS: " + tls_->error());
+    if (!waitFor(tls_->wantsWrite() ? POLLOUT : POLLIN, timeoutMs)) return false;
+  }
   for (;;) {
     const ssize_t n = ::recv(fd_, chunk, sizeof chunk, 0);
     if (n > 0) {
@@ -284,7 +315,7 @@ void Socket::purge() {
   char chunk[16384];
   // Bounded: a peer that keeps sending is not drained for ever.
   for (int i = 0; i < 64; ++i) {
-    const ssize_t n = ::recv(fd_, chunk, sizeof chunk, 0);
+    const long n = tls_ ? tls_->recv(chunk, sizeof chunk) : static_cast<long>(::recv(fd_, chunk, sizeof chunk, 0));
     if (n <= 0) break;
   }
 }
@@ -292,6 +323,16 @@ void Socket::purge() {
 bool Socket::sendBytes(std::string_view bytes, int timeoutMs) {
   if (fd_ < 0) return fail(ENOTCONN, "not connected");
   size_t done = 0;
+  while (tls_ && done < bytes.size()) {
+    const long n = tls_->send(bytes.data() + done, std::min<size_t>(bytes.size() - done, 16384));
+    if (n >= 0) {
+      done += static_cast<size_t>(n);
+    } else if (n == TlsSession::kAgain) {
+      if (!waitFor(POLLOUT, timeoutMs)) return false;
+    } else {
+      return fail(EPROTO, "TLS: " + tls_->error());
+    }
+  }
   while (done < bytes.size()) {
     const ssize_t n = ::send(fd_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
     if (n > 0) {
@@ -318,6 +359,41 @@ bool Socket::sendFile(int fd, int timeoutMs) {
     }
     if (n == 0) return ok();
     if (!sendBytes(std::string_view(chunk.data(), static_cast<size_t>(n)), timeoutMs)) return false;
+  }
+}
+
+bool Socket::startTls(const TlsSettings& settings, const Socket* resumeFrom, int timeoutMs) {
+  if (fd_ < 0) return fail(ENOTCONN, "not connected");
+  certificateRefused_ = false;
+  fingerprint_.clear();
+  // Whatever was received in the clear before the handshake is not the server's TLS.
+  buffer_.clear();
+  pos_ = 0;
+  tls_ = std::make_unique<TlsSession>(fd_, settings, resumeFrom && resumeFrom->tls_ ? resumeFrom->tls_.get() : nullptr);
+  for (;;) {
+    const long rc = tls_->handshake();
+    if (rc == 0) return ok();
+    if (rc == TlsSession::kAgain) {
+      if (waitFor(tls_->wantsWrite() ? POLLOUT : POLLIN, timeoutMs)) continue;
+      const std::string text = "TLS handshake: " + errorText_;
+      close();
+      return fail(kTimedOut, text);
+    }
+    certificateRefused_ = tls_->certificateRefused();
+    fingerprint_ = tls_->peerFingerprint();
+    const std::string text = tls_->error();
+    close();
+    return fail(EPROTO, text);
+  }
+}
+
+bool Socket::endTls(int timeoutMs) {
+  if (!tls_) return ok();
+  for (;;) {
+    const long rc = tls_->bye();
+    if (rc == 0) return ok();
+    if (rc != TlsSession::kAgain) return fail(EPROTO, "TLS: " + tls_->error());
+    if (!waitFor(tls_->wantsWrite() ? POLLOUT : POLLIN, timeoutMs)) return false;
   }
 }
 

@@ -9,10 +9,16 @@
 #pragma once
 
 #include <cerrno>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "publish/tls.h"
 
 namespace tessary::publish {
 
@@ -57,9 +63,33 @@ class Socket {
   bool sendBytes(std::string_view bytes, int timeoutMs);
   // Sends the rest of an open file descriptor from its current position.
   bool sendFile(int fd, int timeoutMs);
+  // Runs the TLS handshake as the client on the open connection and checks the
+  // server's certificate; from then on everything sent and received is
+  // encrypted. resumeFrom: a connection whose TLS session to resume (servers
+  // ask data connections to reuse the control connection's). On failure the
+  // connection is closed.
+  bool startTls(const TlsSettings& settings, const Socket* resumeFrom, int timeoutMs);
+  // Sends TLS's close notification, so that the peer knows all data came.
+  bool endTls(int timeoutMs);
+  bool tlsActive() const { return tls_ != nullptr; }
+  bool tlsResumed() const { return tls_ && tls_->resumed(); }
+  // After startTls: whether the certificate check refused the server, and the
+  // certificate's SHA-256 fingerprint.
+  bool certificateRefused() const { return certificateRefused_; }
+  const std::string& peerFingerprint() const { return fingerprint_; }
+
   // Ends the sending direction (the peer reads end of data), keeps reading open.
   void shutdownSend();
   void close();
+
+  // A point in time that no wait passes, whatever time-out it was given: it
+  // bounds a whole reply or a whole transfer. Empty: only the time-outs count.
+  using Clock = std::chrono::steady_clock;
+  void setDeadline(std::optional<Clock::time_point> deadline) { deadline_ = deadline; }
+  // Called with the milliseconds waited so far each time a single wait passes
+  // another longWaitMs, so that a person sees why nothing happens.
+  int longWaitMs = 10000;
+  std::function<void(int64_t waitedMs)> onLongWait;
 
   bool isOpen() const { return fd_ >= 0; }
   bool isIPv6() const { return ipv6_; }
@@ -87,6 +117,10 @@ class Socket {
   std::string buffer_;  // received, not yet consumed
   size_t pos_ = 0;      // consumed part of buffer_
   char skip_ = 0;       // the other half of a two-character line end, dropped when it comes next
+  std::optional<Clock::time_point> deadline_;
+  std::unique_ptr<TlsSession> tls_;
+  bool certificateRefused_ = false;
+  std::string fingerprint_;
 };
 
 // True when text is an IPv4 address in dotted decimal form.

@@ -1,5 +1,7 @@
 #include "store/blog_options.h"
 
+#include <algorithm>
+
 #include "store/database.h"
 #include "store/table.h"
 #include "util/text.h"
@@ -66,6 +68,9 @@ std::vector<OptionDef> buildDefs() {
       memo(505, "FTP Password", &R::FTPPassword),
       integer(506, "FTP Passive Transfer Mode", &R::FTPPassive, 0),
       integer(507, "Show FTP Conversation", &R::ShowFTPConversation, 0),
+      integer(508, "FTP Security", &R::FTPSecurity, 0),
+      text(509, "FTP Certificate Fingerprint", &R::FTPCertificateFingerprint),
+      integer(510, "FTP Time-out", &R::FTPTimeout, kDefaultFtpTimeoutSeconds),
       text(401, "RSS 0.91 Page Name", &R::RSS091PageName, "index.rss"),
       text(402, "RSS 2.0 Page Name", &R::RSS20PageName, "rss.xml"),
       text(403, "RSS Channel Title", &R::RSSChannelTitle),
@@ -124,6 +129,11 @@ const std::vector<OptionDef>& optionDefs() {
   return defs;
 }
 
+int32_t ftpTimeoutSeconds(const BlogOptionsRec& rec) {
+  if (rec.FTPTimeout <= 0) return kDefaultFtpTimeoutSeconds;
+  return std::min(rec.FTPTimeout, kMaxFtpTimeoutSeconds);
+}
+
 const OptionDef* optionDef(int key) {
   for (const auto& d : optionDefs())
     if (d.key == key) return &d;
@@ -135,7 +145,7 @@ const std::vector<int>& saveOrder() {
     std::vector<int> o = {101, 102, 103, 104, 114, 105, 106, 107, 190, 191, 201, 202, 214, 241, 242, 251, 252,
                           253, 254, 255, 261, 262, 263, 264, 265, 266, 267, 271, 272, 273, 274, 275, 256,
                           203, 290, 291, 511, 512, 245, 246, 247, 248, 249, 268, 276, 301, 401, 402, 403,
-                          404, 409, 410, 411, 412, 501, 502, 503, 504, 505, 506, 507, 601, 602};
+                          404, 409, 410, 411, 412, 501, 502, 503, 504, 505, 506, 507, 508, 509, 510, 601, 602};
     for (int k = 611; k <= 620; ++k) o.push_back(k);
     return o;
   }();
@@ -207,6 +217,10 @@ std::string displayValue(const BlogOptionsRec& rec, const OptionDef& def) {
       return v == 0 ? "Off" : v == 1 ? "On" : std::to_string(v);
     case 511:
       return pick(v, {"Publish using FTP", "Publish using File Copy"});
+    case 508:
+      return pick(v, {"Plain FTP", "TLS when the server offers it", "TLS required"});
+    case 510:
+      return std::to_string(v) + " s";
     default:
       return std::string();
   }
@@ -246,7 +260,7 @@ void LoadOptions(Table& t, BlogOptionsRec& rec, const std::string& programFolder
 }
 
 void SaveOptions(Table& t, const BlogOptionsRec& rec) {
-  // All 72 rows or none: a failure half-way must not leave an option without its row.
+  // All option rows or none: a failure half-way must not leave an option without its row.
   Transaction tx(t.database());
   try {
     for (const int key : saveOrder()) {

@@ -45,6 +45,9 @@ struct BlogOptionsRec {
   std::string FTPPassword;               // 505
   int32_t FTPPassive = 0;                // 506
   int32_t ShowFTPConversation = 0;       // 507
+  int32_t FTPSecurity = 0;               // 508, 0 plain FTP, 1 TLS when offered, 2 TLS required
+  std::string FTPCertificateFingerprint; // 509, SHA-256 of a server certificate trusted for this blog
+  int32_t FTPTimeout = 0;                // 510, seconds
   std::string RSS091PageName;            // 401
   std::string RSS20PageName;             // 402
   std::string RSSChannelTitle;           // 403
@@ -100,8 +103,14 @@ struct OptionDef {
 inline constexpr int kVersionOptionKey = 999;
 inline constexpr int kCurrentFileVersion = 85;
 
-// The 72 options in the order of BlogOptionsRec.
+// The 76 options in the order of BlogOptionsRec.
 const std::vector<OptionDef>& optionDefs();
+// Option 510 as the FTP session uses it: the default when not positive, and
+// at most kMaxFtpTimeoutSeconds.
+inline constexpr int32_t kDefaultFtpTimeoutSeconds = 30;
+inline constexpr int32_t kMaxFtpTimeoutSeconds = 3600;
+int32_t ftpTimeoutSeconds(const BlogOptionsRec& rec);
+
 // nullptr when the key is not an option (999 among them).
 const OptionDef* optionDef(int key);
 // The fixed order in which SaveOptions writes the rows.
@@ -120,7 +129,7 @@ void SetDefaultOptions(BlogOptionsRec& rec, const std::string& programFolder);
 // Reads the options rows of the open table into rec (after SetDefaultOptions).
 // The table's current row is kept.
 void LoadOptions(Table& tblOptions, BlogOptionsRec& rec, const std::string& programFolder);
-// Rewrites the 72 option rows in one transaction: on failure nothing changes.
+// Rewrites the option rows in one transaction: on failure nothing changes.
 // Rows 999 and unknown keys are left alone.
 void SaveOptions(Table& tblOptions, const BlogOptionsRec& rec);
 

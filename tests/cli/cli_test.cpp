@@ -22,7 +22,7 @@ TEST_F(CliTest, NewInfoOptionsAndSetOption) {
   ASSERT_EQ(run("info " + dir.file("b.zdb"), &out), 0);
   EXPECT_NE(out.find("version\t85\n"), std::string::npos);
   EXPECT_NE(out.find("tblBlog\t4\n"), std::string::npos);  // home, recent, links, welcome
-  EXPECT_NE(out.find("tblOptions\t74\n"), std::string::npos);
+  EXPECT_NE(out.find("tblOptions\t77\n"), std::string::npos);
   // Global options may also follow the command.
   ASSERT_EQ(testing::runCommand(testing::cliPath() + " set-option " + dir.file("b.zdb") +
                                 " 103 9 --program-folder " + dir.path()),

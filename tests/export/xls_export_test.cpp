@@ -182,14 +182,13 @@ TEST_F(XlsExportTest, TableLongerThanOneWorksheetGoesOnInFurtherWorksheets) {
                                              "Blog Options (28)", "Blog Options (29)", "Blog Options (30)",
                                              "Blog Options (31)", "Blog Options (32)", "Blog Options (33)",
                                              "Blog Options (34)", "Blog Options (35)", "Blog Options (36)",
-                                             "Blog Options (37)"}));
+                                             "Blog Options (37)", "Blog Options (38)", "Blog Options (39)"}));
   EXPECT_EQ(book[0].rows, 3);
   EXPECT_EQ(book[2].rows, 2);
   for (int s = 0; s < 3; ++s) EXPECT_EQ(book[static_cast<size_t>(s)].at(0, 0).value, "BlogKey");
   EXPECT_EQ(book[0].at(1, 2).value, "entry 4");
   EXPECT_EQ(book[2].at(1, 2).value, "entry 0");
-  EXPECT_EQ(book.back().at(1, 0).value, "620.0");
-  EXPECT_EQ(book.back().at(2, 0).value, "999.0");
+  EXPECT_EQ(book.back().at(1, 0).value, "999.0");
 }
 
 TEST_F(XlsExportTest, OlderFileExportsTheColumnsItHas) {

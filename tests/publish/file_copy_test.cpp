@@ -50,6 +50,7 @@ TEST_F(FileCopyTest, CopiesNewAndChangedPagesAndDeletesRemovedOnes) {
   EXPECT_EQ(out.acted, 4);
   EXPECT_EQ(out.errors, 0);
   EXPECT_EQ(log.texts(), (std::vector<std::string>{
+                             "Publish plan: 2 file(s) to send (1 new, 1 changed, 14 bytes), 2 file(s) to delete.",
                              "Publishing using File Copy - Destination is " + destination + "/",
                              "Validating File Copy Destination...",
                              "...Publishing temporary file  - ~~~20240309140507.$$$",
@@ -62,7 +63,7 @@ TEST_F(FileCopyTest, CopiesNewAndChangedPagesAndDeletesRemovedOnes) {
                              "...Deleting e.html",
                              "File Copy complete.",
                          }));
-  EXPECT_TRUE(log.lines[0].coloured);
+  EXPECT_TRUE(log.lines[1].coloured);
   EXPECT_EQ(published(), (std::vector<std::string>{"a.html", "b.html", "other.txt"}));
   EXPECT_EQ(testing::readFile(destination + "/b.html"), "changed b");
   EXPECT_EQ(rows(), (std::map<std::string, PageState>{
@@ -78,9 +79,11 @@ TEST_F(FileCopyTest, DestinationsThatCannotBeUsed) {
 
   blog->options().FileCopyDestination = " x ";
   EXPECT_FALSE(publish().completed);
-  EXPECT_EQ(log.texts(), (std::vector<std::string>{"*** Please visit the OPTIONS page for PUBLISHING OPTIONS and "
+  EXPECT_EQ(log.texts(), (std::vector<std::string>{"Publish plan: 1 file(s) to send (1 new, 0 changed, 1 bytes), 0 "
+                                                   "file(s) to delete.",
+                                                   "*** Please visit the OPTIONS page for PUBLISHING OPTIONS and "
                                                    "enter your FILE COPY information before trying to upload."}));
-  EXPECT_TRUE(log.lines[0].coloured && log.lines[0].colour == colours::kRed);
+  EXPECT_TRUE(log.lines[1].coloured && log.lines[1].colour == colours::kRed);
 
   // Below a plain file no folder can be made.
   log.lines.clear();
@@ -263,7 +266,7 @@ TEST_F(FileCopyTest, TheDispatchFollowsThePublishingLocation) {
   blog->options().PublishingLocation = 0;
   blog->options().FTPSite = "";
   publish();
-  EXPECT_EQ(log.texts().front(), "*** Warning: Can not upload files yet - FTP information required.");
+  EXPECT_EQ(log.texts().at(1), "*** Warning: Can not upload files yet - FTP information required.");
   log.lines.clear();
   blog->options().PublishingLocation = 1;
   publish();

@@ -4,13 +4,18 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "publish/ftp_blog.h"
 #include "publish/ftpsend.h"
+#include "publish/publish_plan.h"
 #include "publish/publish_fixture.h"
 #include "publish/pyftpd.h"
 #include "publish/scripted_ftpd.h"
 #include "publish/socket.h"
+#include "util/text.h"
 
 namespace tessary::publish {
 namespace {
@@ -34,8 +39,8 @@ class FtpRunTest : public testing::PublishFixture {
     ASSERT_TRUE(util::createDirectories(root).ok());
   }
   // Starts pyftpdlib on host and points the blog's options at it.
-  void startServer(const std::string& host = "127.0.0.1") {
-    server = std::make_unique<PyFtpServer>(serverScript(), root, host, program.file("ftpd.log"));
+  void startServer(const std::string& host = "127.0.0.1", const std::string& tlsCert = "") {
+    server = std::make_unique<PyFtpServer>(serverScript(), root, host, program.file("ftpd.log"), tlsCert);
     ASSERT_TRUE(server->running()) << server->error();
     aimAt(host, server->port());
     options().FTPUserid = PyFtpServer::kUser;
@@ -75,6 +80,7 @@ TEST_F(FtpRunTest, UploadsNewAndChangedPagesAndDeletesRemovedOnes) {
   EXPECT_EQ(out.errors, 0);
   EXPECT_EQ(out.acted, 5);
   const std::vector<std::string> head = {
+      "Publish plan: 2 file(s) to send (1 new, 1 changed, 24 bytes), 3 file(s) to delete.",
       "Publishing using FTP",
       "Logging on to 127.0.0.1 port " + server->port() + " as user tess",
       "Initial directory is /",
@@ -118,6 +124,7 @@ TEST_F(FtpRunTest, AMissingTargetDirectoryIsMadeAndEntered) {
   addPage("a.html", "a");
   EXPECT_TRUE(publish().completed);
   EXPECT_EQ(log.texts(), (std::vector<std::string>{
+                             "Publish plan: 1 file(s) to send (1 new, 0 changed, 1 bytes), 0 file(s) to delete.",
                              "Publishing using FTP",
                              "Logging on to 127.0.0.1 port " + server->port() + " as user tess",
                              "Initial directory is /",
@@ -168,7 +175,8 @@ TEST_P(FtpModeTest, PublishesInEveryModeAndFamily) {
     return t.rfind(std::string("  FTP = ") + m.negotiation, 0) == 0;
   })) << m.negotiation;
   EXPECT_TRUE(hasLine("  FTP = PASS ********", colours::kBlue));
-  EXPECT_TRUE(hasLine("  FTP = STOR index.html", colours::kBlue));
+  EXPECT_TRUE(hasLine("  FTP = STOR index.html.tessary-upload", colours::kBlue));
+  EXPECT_TRUE(hasLine("  FTP = RNTO index.html", colours::kBlue));
   for (const auto& t : texts) EXPECT_EQ(t.find(PyFtpServer::kPassword), std::string::npos) << t;
 }
 
@@ -260,10 +268,12 @@ TEST_F(FtpRunTest, MissingSettingsAndUnreachableServers) {
   PublishOutcome out = publish();
   EXPECT_FALSE(out.completed);
   EXPECT_EQ(log.texts(),
-            (std::vector<std::string>{"*** Warning: Can not upload files yet - FTP information required.",
+            (std::vector<std::string>{"Publish plan: 1 file(s) to send (1 new, 0 changed, 1 bytes), 0 file(s) to "
+                                      "delete.",
+                                      "*** Warning: Can not upload files yet - FTP information required.",
                                       "*** Please visit the OPTIONS page for PUBLISHING OPTIONS and enter your FTP "
                                       "information before trying to upload."}));
-  EXPECT_TRUE(log.lines[0].coloured && log.lines[1].coloured);
+  EXPECT_TRUE(log.lines[1].coloured && log.lines[2].coloured);
 
   // An empty port means 21, in the options too; nothing listens there on loopback here.
   log.lines.clear();
@@ -314,7 +324,7 @@ TEST_F(FtpRunTest, TheDirectoryCheckAsksWhenTheServerIsElsewhere) {
       publish(kPublishAllLimit, 3000);
       server.join();
       EXPECT_EQ(ui.questions.size(), c.asks ? 1u : 0u) << c.target;
-      const bool uploaded = server.received("STOR a.html");
+      const bool uploaded = (server.stored().count("a.html") > 0);
       EXPECT_EQ(uploaded, !c.asks || answer == store::Answer::Ok) << c.target;
       EXPECT_TRUE(server.received("QUIT"));
       if (c.asks) {
@@ -351,28 +361,50 @@ TEST_F(FtpRunTest, ADirectoryThatCannotBeMadeEndsTheRun) {
   EXPECT_TRUE(hasLine("Giving up!", colours::kRed));
   EXPECT_TRUE(hasLine("  FTP  = 550 Permission denied", colours::kRed));
   EXPECT_TRUE(server.received("QUIT"));
-  EXPECT_FALSE(server.received("STOR a.html"));
+  EXPECT_FALSE((server.stored().count("a.html") > 0));
   EXPECT_EQ(rows().at("a.html").existing, 0);
 }
 
-TEST_F(FtpRunTest, AServerThatBreaksMidRunLeavesTheRestForTheNextRun) {
-  ScriptedFtpServer server;
-  server.onEach("STOR", {"150 Go\r\n", "150 Go\r\n", "<close>"});
-  server.start();
-  aimAt("127.0.0.1", server.port());
+TEST_F(FtpRunTest, ARunBrokenOffMidWayKeepsWhatWasSentAndTheNextRunSendsOnlyTheRest) {
   addPage("a.html", "a");
   addPage("b.html", "b");
   addPage("c.html", "c");
   addPage("d.html", "d");
-  const PublishOutcome out = publish(kPublishAllLimit, 500);
-  server.join();
-  EXPECT_TRUE(out.completed);
+  addOrphan("gone.html", 7);
+  {
+    // The connection drops as the third file starts.
+    ScriptedFtpServer server;
+    server.onEach("STOR", {"150 Go\r\n", "150 Go\r\n", "<close>"});
+    server.start();
+    aimAt("127.0.0.1", server.port());
+    const PublishOutcome out = publish(kPublishAllLimit, 2000);
+    server.join();
+    EXPECT_TRUE(out.completed);
+    EXPECT_EQ(out.errors, 1);
+    EXPECT_EQ(out.skipped, 2);  // d.html and the deletion
+    EXPECT_TRUE(hasPlainLine("...c.html upload failed."));
+    EXPECT_TRUE(hasLine("The connection to the server is lost: 2 file(s) left for the next run.", colours::kRed));
+    EXPECT_FALSE(server.received("DELE gone.html"));
+    EXPECT_EQ(server.stored(), (std::map<std::string, std::string>{{"a.html", "a"}, {"b.html", "b"}}));
+  }
   EXPECT_EQ(rows().at("a.html").existing, testing::crcOf("a"));
   EXPECT_EQ(rows().at("b.html").existing, testing::crcOf("b"));
   EXPECT_EQ(rows().at("c.html").existing, 0);
   EXPECT_EQ(rows().at("d.html").existing, 0);
-  EXPECT_TRUE(hasPlainLine("...c.html upload failed."));
-  EXPECT_TRUE(hasLine("Upload complete with 2 error(s).", colours::kRed));
+
+  log.lines.clear();
+  ScriptedFtpServer again;
+  again.start();
+  aimAt("127.0.0.1", again.port());
+  const PublishOutcome out = publish(kPublishAllLimit, 2000);
+  again.join();
+  EXPECT_EQ(out.errors, 0);
+  EXPECT_EQ(linesFrom("...Uploading c.html"),
+            (std::vector<std::string>{"...Uploading c.html", "...Uploading d.html", "...Deleting gone.html",
+                                      "Logging out.", "Upload complete."}));
+  EXPECT_EQ(again.stored(), (std::map<std::string, std::string>{{"c.html", "c"}, {"d.html", "d"}}));
+  EXPECT_EQ(rows().size(), 4u);
+  for (const auto& [name, state] : rows()) EXPECT_EQ(state.existing, state.crcNew) << name;
 }
 
 TEST_F(FtpRunTest, ADeleteTheServerRefusesIsAnErrorAndKeepsTheRow) {
@@ -418,7 +450,8 @@ TEST_F(FtpRunTest, EachDeleteIsStoredBeforeTheNextCommand) {
   });
   server.join();
   EXPECT_EQ(out.errors, 0);
-  EXPECT_EQ(seen, (std::vector<std::string>{"DELE b.html: b.html c.html ", "EPSV 1: c.html "}));
+  // Deletions come after the uploads.
+  EXPECT_EQ(seen, (std::vector<std::string>{"EPSV 1: a.html b.html c.html ", "DELE b.html: b.html c.html "}));
 }
 
 TEST_F(FtpRunTest, APageWhoseLocalCopyIsNotCompleteIsNotUploaded) {
@@ -433,8 +466,8 @@ TEST_F(FtpRunTest, APageWhoseLocalCopyIsNotCompleteIsNotUploaded) {
   EXPECT_TRUE(hasLine("...a.html skipped: its file in the output folder is not the one the last generation run "
                       "produced.",
                       colours::kRed));
-  EXPECT_FALSE(server.received("STOR a.html"));
-  EXPECT_TRUE(server.received("STOR b.html"));
+  EXPECT_FALSE((server.stored().count("a.html") > 0));
+  EXPECT_TRUE((server.stored().count("b.html") > 0));
   EXPECT_EQ(rows().at("a.html").existing, 0);
   EXPECT_EQ(out.incomplete, 1);
 }
@@ -497,6 +530,329 @@ TEST_F(FtpRunTest, TheClientUsesOldCommandsWhenForcedAndDetectsResume) {
   }
   EXPECT_EQ(testing::readFile(root + "/p.txt"), "passive");
   EXPECT_EQ(testing::readFile(root + "/a.txt"), "active");
+}
+
+}  // namespace
+}  // namespace tessary::publish
+
+namespace tessary::publish {
+namespace {
+
+// The commands of the conversation, as the blue lines show them.
+std::vector<std::string> sentCommands(const testing::RecordingLog& log) {
+  std::vector<std::string> sent;
+  for (const auto& l : log.lines)
+    if (l.colour == colours::kBlue && l.text.rfind("  FTP = ", 0) == 0 && !std::isdigit(static_cast<unsigned char>(l.text[8])))
+      sent.push_back(l.text.substr(8));
+  return sent;
+}
+
+class SafeUploadTest : public FtpRunTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(SafeUploadTest, EachFileGoesUpUnderATemporaryNameAndIsRenamedIntoPlace) {
+  const std::string host = GetParam();
+  if (host == "::1" && !ipv6LoopbackAvailable()) GTEST_SKIP() << "no IPv6 loopback";
+  startServer(host);
+  options().ShowFTPConversation = 1;
+  testing::writeFile(root + "/b.html", "old b");
+  addPage("a.html", "<p>a</p>");
+  addPage("b.html", "<p>new b</p>", 1);
+  const PublishOutcome out = publish();
+  EXPECT_EQ(out.errors, 0) << ::testing::PrintToString(log.texts());
+  const std::string family = host == "::1" ? "2" : "1";
+  const std::vector<std::string> sent = sentCommands(log);
+  const auto first = std::find(sent.begin(), sent.end(), "EPSV " + family);
+  ASSERT_NE(first, sent.end());
+  ASSERT_GE(sent.end() - first, 5);
+  EXPECT_EQ(std::vector<std::string>(first, first + 5),
+            (std::vector<std::string>{"EPSV " + family, "STOR a.html.tessary-upload", "SIZE a.html.tessary-upload",
+                                      "RNFR a.html.tessary-upload", "RNTO a.html"}));
+  EXPECT_NE(std::find(sent.begin(), sent.end(), "RNTO b.html"), sent.end());
+  // Nothing is left under a temporary name, and the old page was replaced whole.
+  EXPECT_EQ(serverFiles(), (std::vector<std::string>{"a.html", "b.html"}));
+  EXPECT_EQ(serverFile("b.html"), "<p>new b</p>");
+}
+
+INSTANTIATE_TEST_SUITE_P(Loopback, SafeUploadTest, ::testing::Values("127.0.0.1", "::1"));
+
+TEST_F(FtpRunTest, AMassDeletionIsAskedFirstAndNoDeletesNothing) {
+  startServer();
+  for (int i = 0; i < 60; ++i) {
+    const std::string name = "old" + std::to_string(i) + ".html";
+    testing::writeFile(root + "/" + name, "old");
+    addOrphan(name, 100 + i);
+  }
+  for (int i = 0; i < 10; ++i) addPage("p" + std::to_string(i) + ".html", "same", testing::crcOf("same"));
+  addPage("new.html", "new");
+  ui.answers = {store::Answer::No};
+  PublishOutcome out = publish();
+  EXPECT_EQ(ui.questions, (std::vector<std::string>{"This publish will delete 60 of the 70 files on the server. Continue?"}));
+  EXPECT_EQ(out.acted, 1);
+  EXPECT_EQ(out.skipped, 60);
+  EXPECT_TRUE(hasLine("Nothing will be deleted: the deletion of 60 file(s) was not confirmed.", colours::kRed));
+  EXPECT_EQ(serverFiles().size(), 61u);  // the 60 old files and the new one
+  EXPECT_EQ(rows().size(), 71u);
+
+  log.lines.clear();
+  ui.questions.clear();
+  ui.answers = {store::Answer::Yes};
+  out = publish();
+  EXPECT_EQ(ui.questions.size(), 1u);
+  EXPECT_EQ(out.acted, 60);
+  EXPECT_EQ(out.errors, 0);
+  EXPECT_EQ(serverFiles(), (std::vector<std::string>{"new.html"}));
+  EXPECT_EQ(rows().size(), 11u);
+}
+
+TEST_F(FtpRunTest, AFewDeletionsOrAQuarterOfTheSiteAreNotAsked) {
+  for (int i = 0; i < 60; ++i) addOrphan("old" + std::to_string(i) + ".html", 100 + i);
+  PublishPlan plan = PlanPublish(*blog, output);
+  EXPECT_TRUE(isMassDeletion(publishedDeletionsWithin(plan, kPublishAllLimit), plan.publishedCount));
+  // "Publish Next 10" reaches only ten deletions.
+  EXPECT_EQ(publishedDeletionsWithin(plan, kPublishNextLimit), 10);
+  EXPECT_FALSE(isMassDeletion(publishedDeletionsWithin(plan, kPublishNextLimit), plan.publishedCount));
+  // 60 deletions of 300 published files are no more than a quarter.
+  for (int i = 0; i < 240; ++i) blog->tblPages().insertRecord({"k" + std::to_string(i) + ".html", 5, 5, 5});
+  plan = PlanPublish(*blog, output);
+  EXPECT_EQ(plan.publishedCount, 300);
+  EXPECT_FALSE(isMassDeletion(publishedDeletionsWithin(plan, kPublishAllLimit), plan.publishedCount));
+  EXPECT_FALSE(isMassDeletion(50, 60));
+}
+
+TEST_F(FtpRunTest, ARenameTheServerRefusesFallsBackToDirectStores) {
+  ScriptedFtpServer server;
+  server.on("RNTO", "553 Renaming not allowed\r\n");
+  server.start();
+  aimAt("127.0.0.1", server.port());
+  addPage("a.html", "a");
+  addPage("b.html", "b");
+  const PublishOutcome out = publish(kPublishAllLimit, 2000);
+  server.join();
+  EXPECT_EQ(out.errors, 0);
+  EXPECT_TRUE(hasLine("The server refused to rename a.html.tessary-upload to a.html (553 Renaming not allowed): "
+                      "files are stored directly under their names for the rest of this run.",
+                      colours::kRed));
+  EXPECT_EQ(server.stored(), (std::map<std::string, std::string>{{"a.html", "a"}, {"b.html", "b"}}));
+  EXPECT_TRUE(server.received("DELE a.html.tessary-upload"));
+  EXPECT_TRUE(server.received("STOR b.html"));
+  EXPECT_FALSE(server.received("STOR b.html.tessary-upload"));
+  EXPECT_EQ(rows().at("b.html").existing, testing::crcOf("b"));
+}
+
+TEST_F(FtpRunTest, AnUploadTheServerCutShortIsAFailure) {
+  ScriptedFtpServer server;
+  server.on("STOR-DATA", "<keep 100>");  // and replies 226 all the same
+  server.start();
+  aimAt("127.0.0.1", server.port());
+  addPage("a.html", std::string(1000, 'a'));
+  addOrphan("gone.html", 5);
+  const PublishOutcome out = publish(kPublishAllLimit, 2000);
+  server.join();
+  EXPECT_EQ(out.errors, 1);
+  EXPECT_TRUE(hasPlainLine("...a.html: the server holds 100 of its 1000 bytes."));
+  EXPECT_TRUE(hasPlainLine("...a.html upload failed."));
+  EXPECT_EQ(rows().at("a.html").existing, 0);
+  // Nothing truncated stays on the server, and no deletion follows a failed upload.
+  EXPECT_TRUE(server.stored().empty());
+  EXPECT_FALSE(server.received("DELE gone.html"));
+  EXPECT_TRUE(hasLine("Deletions wait until every upload has succeeded: 1 file(s) not deleted.", colours::kRed));
+}
+
+// A server that sends its text a piece at a time, as slowly as asked.
+class DripServer {
+ public:
+  DripServer(std::vector<std::string> pieces, int intervalMs) {
+    listener_.listen("127.0.0.1", "0");
+    thread_ = std::thread([this, pieces = std::move(pieces), intervalMs] {
+      Socket peer = listener_.accept(5000);
+      for (const std::string& p : pieces) {
+        if (stop_ || !peer.isOpen() || !peer.sendBytes(p, 1000)) break;
+        for (int waited = 0; waited < intervalMs && !stop_; waited += 10)
+          std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+    });
+  }
+  ~DripServer() {
+    stop_ = true;
+    thread_.join();
+  }
+  std::string port() const { return listener_.localPort(); }
+
+ private:
+  Socket listener_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+TEST_F(FtpRunTest, SlowAndSilentServersAreBoundedAndSayWhatHappened) {
+  auto timed = [&](const std::string& port) {
+    aimAt("127.0.0.1", port);
+    log.lines.clear();
+    const auto start = std::chrono::steady_clock::now();
+    publish(kPublishAllLimit, 500);
+    return std::chrono::steady_clock::now() - start;
+  };
+  addPage("a.html", "a");
+  {
+    // A byte at a time: each wait is short, the whole reply is not.
+    DripServer drip(std::vector<std::string>(100, "2"), 100);
+    EXPECT_LT(timed(drip.port()), std::chrono::seconds(3));
+    EXPECT_TRUE(hasLine("  FTP  = timed out after 0.5 s waiting for the greeting", colours::kRed));
+  }
+  {
+    // A preliminary reply again and again: the whole logon is bounded.
+    DripServer drip(std::vector<std::string>(100, "120 Wait\r\n"), 100);
+    EXPECT_LT(timed(drip.port()), std::chrono::seconds(3));
+    EXPECT_TRUE(hasLine("Logon failed", colours::kRed));
+  }
+  // Silent after EPSV: one time-out ends the run, not one a file.
+  for (int i = 0; i < 12; ++i) addPage("m" + std::to_string(i) + ".html", "m");
+  ScriptedFtpServer silent;
+  silent.on("EPSV 1", "<silent>");
+  silent.start();
+  EXPECT_LT(timed(silent.port()), std::chrono::seconds(4));
+  silent.join();
+  EXPECT_TRUE(std::any_of(log.lines.begin(), log.lines.end(), [](const auto& l) {
+    return l.text.rfind("  FTP  = timed out after 0.", 0) == 0 && util::endsWith(l.text, "waiting for the reply to EPSV 1");
+  })) << ::testing::PrintToString(log.texts());
+  EXPECT_TRUE(hasLine("The connection to the server is lost: 12 file(s) left for the next run.", colours::kRed));
+  EXPECT_EQ(silent.commands().back(), "EPSV 1");
+}
+
+}  // namespace
+}  // namespace tessary::publish
+
+namespace tessary::publish {
+namespace {
+
+class FtpsTest : public FtpRunTest {
+ protected:
+  void SetUp() override {
+    FtpRunTest::SetUp();
+    if (std::system("command -v openssl >/dev/null") != 0) GTEST_SKIP() << "no openssl to make certificates";
+    const std::string d = program.path();
+    ASSERT_EQ(sh("openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 -subj /CN=TestCA "
+                 "-keyout " + d + "/ca.key -out " + d + "/ca.pem"), 0);
+  }
+  int sh(const std::string& command) { return testing::runCommand(command + " >/dev/null 2>&1"); }
+  // A server certificate (with its key, in one PEM file) for the names of
+  // subjectAltName, self-signed or signed by the test's CA.
+  std::string certificate(const std::string& name, const std::string& altNames, bool byCa) {
+    const std::string d = program.path() + "/" + name;
+    testing::writeFile(d + ".ext", "subjectAltName=" + altNames + "\n");
+    int rc;
+    if (byCa) {
+      rc = sh("openssl req -new -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -subj /CN=" + name +
+              " -keyout " + d + ".key -out " + d + ".csr") ||
+           sh("openssl x509 -req -days 2 -in " + d + ".csr -CA " + program.path() + "/ca.pem -CAkey " + program.path() +
+              "/ca.key -CAcreateserial -extfile " + d + ".ext -out " + d + ".crt");
+    } else {
+      rc = sh("openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 -subj /CN=" + name +
+              " -addext subjectAltName=" + altNames + " -keyout " + d + ".key -out " + d +
+              ".crt");
+    }
+    EXPECT_EQ(rc, 0);
+    testing::writeFile(d + ".pem", testing::readFile(d + ".crt") + testing::readFile(d + ".key"));
+    return d + ".pem";
+  }
+  // The SHA-256 fingerprint as openssl prints it: AB:CD:...
+  std::string fingerprintOf(const std::string& pem) {
+    std::string out;
+    testing::runCommand("openssl x509 -noout -fingerprint -sha256 -in " + pem, &out);
+    const size_t eq = out.find('=');
+    return eq == std::string::npos ? std::string() : util::trim(out.substr(eq + 1));
+  }
+  PublishOutcome publishWith(const std::string& trustFile = "") {
+    return PublishPages(*blog, output, log, kPublishAllLimit, [trustFile](TFTPSend& s) {
+      s.Timeout = 5000;
+      s.ExtraTrustFile = trustFile;
+    });
+  }
+  std::vector<std::string> conversation() {
+    std::vector<std::string> out;
+    for (const auto& l : log.lines)
+      if (l.colour == colours::kBlue) out.push_back(l.text);
+    return out;
+  }
+  bool said(const std::string& line) {
+    const auto c = conversation();
+    return std::find(c.begin(), c.end(), "  FTP = " + line) != c.end();
+  }
+};
+
+TEST_F(FtpsTest, TlsRequiredAgainstAServerWithoutTlsSendsNoPassword) {
+  ScriptedFtpServer server;  // AUTH TLS is an unknown command there
+  server.start();
+  aimAt("127.0.0.1", server.port());
+  options().FTPUserid = "tess";
+  options().FTPPassword = "secret";
+  options().FTPSecurity = 2;
+  addPage("a.html", "a");
+  EXPECT_FALSE(publish(kPublishAllLimit, 2000).completed);
+  server.join();
+  EXPECT_EQ(server.commands(), (std::vector<std::string>{"AUTH TLS"}));
+  EXPECT_TRUE(hasLine("Logon failed", colours::kRed));
+  EXPECT_TRUE(hasLine("  FTP  = The server does not offer TLS, which this blog requires: the logon stops here.",
+                      colours::kRed));
+
+  // When TLS is only wanted, the run goes on in plain FTP and says so.
+  log.lines.clear();
+  ScriptedFtpServer plain;
+  plain.start();
+  aimAt("127.0.0.1", plain.port());
+  options().FTPSecurity = 1;
+  EXPECT_EQ(publish(kPublishAllLimit, 2000).errors, 0);
+  plain.join();
+  EXPECT_TRUE(hasPlainLine("The server does not offer TLS: logging on in plain FTP."));
+  EXPECT_EQ(plain.stored().at("a.html"), "a");
+}
+
+TEST_F(FtpsTest, ASelfSignedCertificateIsRefusedThenTrustedByItsFingerprint) {
+  const std::string pem = certificate("self", "DNS:localhost,IP:127.0.0.1", false);
+  startServer("127.0.0.1", pem);
+  options().FTPSecurity = 2;
+  options().ShowFTPConversation = 1;
+  addPage("a.html", "<p>secret page</p>");
+  PublishOutcome out = publishWith();
+  EXPECT_FALSE(out.completed);
+  const std::string fingerprint = fingerprintOf(pem);
+  ASSERT_EQ(fingerprint.size(), 95u) << fingerprint;
+  EXPECT_TRUE(hasLine("The server's certificate was refused. Its SHA-256 fingerprint is " + fingerprint +
+                          "; once you have checked it, enter it as FTP Certificate Fingerprint to trust this "
+                          "certificate for this blog.",
+                      colours::kRed))
+      << ::testing::PrintToString(log.texts());
+  EXPECT_FALSE(said("USER tess"));
+  EXPECT_EQ(rows().at("a.html").existing, 0);
+
+  log.lines.clear();
+  options().FTPCertificateFingerprint = util::lowerAscii(util::replaceAll(fingerprint, ":", ""));
+  out = publishWith();
+  EXPECT_TRUE(out.completed);
+  EXPECT_EQ(out.errors, 0) << ::testing::PrintToString(log.texts());
+  EXPECT_TRUE(said("AUTH TLS") && said("PBSZ 0") && said("PROT P"));
+  EXPECT_EQ(serverFile("a.html"), "<p>secret page</p>");
+  // The server saw the data connections protected (it refuses any other).
+  EXPECT_NE(testing::readFile(program.file("ftpd.log")).find("PROT P"), std::string::npos);
+  EXPECT_EQ(rows().at("a.html").existing, testing::crcOf("<p>secret page</p>"));
+}
+
+TEST_F(FtpsTest, ACertificateForAnotherHostIsRefusedAndOneForThisHostIsTrusted) {
+  addPage("a.html", "a");
+  options().FTPSecurity = 2;
+  startServer("127.0.0.1", certificate("other", "DNS:other.example", true));
+  EXPECT_FALSE(publishWith(program.path() + "/ca.pem").completed);
+  EXPECT_TRUE(std::any_of(log.lines.begin(), log.lines.end(), [](const auto& l) {
+    return l.text.rfind("The server's certificate was refused.", 0) == 0;
+  }));
+  server.reset();
+
+  log.lines.clear();
+  startServer("127.0.0.1", certificate("this", "IP:127.0.0.1", true));
+  const PublishOutcome out = publishWith(program.path() + "/ca.pem");
+  EXPECT_EQ(out.errors, 0) << ::testing::PrintToString(log.texts());
+  EXPECT_TRUE(out.completed);
+  EXPECT_EQ(serverFile("a.html"), "a");
 }
 
 }  // namespace

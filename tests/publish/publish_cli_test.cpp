@@ -82,6 +82,24 @@ TEST_F(PublishCliTest, TheDirectoryQuestionIsAnsweredByYes) {
   EXPECT_EQ(util::listFiles(root + "/www"), (std::vector<std::string>{"a.html"}));
 }
 
+TEST_F(PublishCliTest, AMassDeletionNeedsYes) {
+  const std::string dest = program.path() + "/dest";
+  ASSERT_TRUE(util::createDirectories(dest).ok());
+  for (int i = 0; i < 60; ++i) {
+    testing::writeFile(dest + "/old" + std::to_string(i) + ".html", "old");
+    addOrphan("old" + std::to_string(i) + ".html", 10 + i);
+  }
+  blog->options().PublishingLocation = 1;
+  blog->options().FileCopyDestination = dest;
+  std::string out;
+  EXPECT_EQ(run("publish " + program.file("site.zdb"), &out), 1) << out;
+  EXPECT_NE(out.find("This publish will delete 60 of the 60 files on the server. Continue?\n-> No"),
+            std::string::npos) << out;
+  EXPECT_EQ(util::listFiles(dest).size(), 60u);
+  EXPECT_EQ(run("publish " + program.file("site.zdb") + " --yes", &out), 0) << out;
+  EXPECT_TRUE(util::listFiles(dest).empty());
+}
+
 }  // namespace
 }  // namespace tessary::publish
 

@@ -26,8 +26,10 @@ class PyFtpServer {
   static constexpr const char* kPassword = "secret";
 
   // script: the path of ftp_server.py; root: the folder the user sees as "/";
-  // log: where the server's own messages go.
-  PyFtpServer(const std::string& script, const std::string& root, const std::string& host, const std::string& log) {
+  // log: where the server's own messages go; tlsCert: a PEM file with the
+  // certificate and its key for FTPS with TLS required, or empty.
+  PyFtpServer(const std::string& script, const std::string& root, const std::string& host, const std::string& log,
+              const std::string& tlsCert = "") {
     int fds[2];
     if (::pipe(fds) != 0) {
       error_ = "pipe failed";
@@ -40,6 +42,10 @@ class PyFtpServer {
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
     std::vector<std::string> args = {"/usr/bin/python3", script, "--root", root, "--host", host,
                                      "--user", kUser, "--password", kPassword};
+    if (!tlsCert.empty()) {
+      args.push_back("--tls-cert");
+      args.push_back(tlsCert);
+    }
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);

@@ -45,7 +45,8 @@ class ScriptedFtpServer {
   // its verb. "<silent>" sends nothing, "<close>" closes the connection. In a
   // reply "{pasv}" becomes h1,h2,h3,h4,p1,p2 ("{pasvport}" only p1,p2) and "{epsv}" the port of a new
   // data listener. "STOR-DATA" "<close>" closes everything once the data
-  // connection is open; "STOR-END" is the reply after the data.
+  // connection is open, "<keep N>" keeps only N bytes; "STOR-END" is the
+  // reply after the data. RNFR, RNTO, SIZE and DELE act on the files stored.
   void on(const std::string& key, std::string raw) { onEach(key, {std::move(raw)}); }
   // Replies given in turn to the same command; the last one repeats.
   void onEach(const std::string& key, std::vector<std::string> raws) {
@@ -61,6 +62,11 @@ class ScriptedFtpServer {
   std::vector<std::string> commands() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return commands_;
+  }
+  // Files whose data arrived, counted as their transfers end.
+  int stores() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return stores_;
   }
   std::map<std::string, std::string> stored() const {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -201,9 +207,33 @@ class ScriptedFtpServer {
     if (verb == "REST") return "350 Restarting\r\n";
     if (verb == "ALLO") return "202 No storage allocation necessary\r\n";
     if (verb == "PWD") return "257 \"/\" is the current directory\r\n";
-    if (verb == "CWD" || verb == "CDUP" || verb == "DELE") return "250 OK\r\n";
+    if (verb == "CWD" || verb == "CDUP") return "250 OK\r\n";
+    const std::string arg = line.size() > verb.size() + 1 ? line.substr(verb.size() + 1) : std::string();
+    if (verb == "DELE") {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stored_.erase(arg);
+      return "250 OK\r\n";
+    }
+    // Renames and sizes work on what was stored in this session.
+    if (verb == "RNFR") {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (!stored_.count(arg)) return "550 No such file\r\n";
+      renameFrom_ = arg;
+      return "350 Ready for RNTO\r\n";
+    }
+    if (verb == "RNTO") {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (!stored_.count(renameFrom_)) return "503 RNFR first\r\n";
+      stored_[arg] = stored_[renameFrom_];
+      stored_.erase(renameFrom_);
+      return "250 Renamed\r\n";
+    }
+    if (verb == "SIZE") {
+      std::lock_guard<std::mutex> lock(mutex_);
+      const auto it = stored_.find(arg);
+      return it == stored_.end() ? "550 No such file\r\n" : "213 " + std::to_string(it->second.size()) + "\r\n";
+    }
     if (verb == "MKD") return "257 Created\r\n";
-    if (verb == "SIZE") return "213 0\r\n";
     if (verb == "QUIT") return "221 Goodbye\r\n";
     if (verb == "EPSV") return "229 Entering Extended Passive Mode (|||{epsv}|)\r\n";
     if (verb == "PASV") return "227 Entering Passive Mode ({pasv})\r\n";
@@ -240,6 +270,9 @@ class ScriptedFtpServer {
     }
     std::string reply;
     if (findReply("STOR-DATA", reply) && reply == "<close>") return false;
+    // "<keep N>": only the first N bytes are kept, as a server that cut the data short.
+    size_t keep = std::string::npos;
+    if (reply.rfind("<keep ", 0) == 0) keep = std::stoul(reply.substr(6));
     std::string bytes;
     for (int guard = 0; guard < 100000 && readable(data_, kWaitMs); ++guard) {
       char chunk[16384];
@@ -251,7 +284,8 @@ class ScriptedFtpServer {
     data_ = -1;
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      stored_[name] = bytes;
+      stored_[name] = bytes.substr(0, keep);
+      ++stores_;
     }
     std::string end = "226 Transfer complete\r\n";
     findReply("STOR-END", end);
@@ -295,6 +329,8 @@ class ScriptedFtpServer {
   mutable std::mutex mutex_;
   std::vector<std::string> commands_;
   std::map<std::string, std::string> stored_;
+  std::string renameFrom_;
+  int stores_ = 0;
 };
 
 }  // namespace tessary::testing

@@ -48,7 +48,7 @@ TEST_F(LifecycleTest, AllNoGivesSampleHomePageAndRecentInNavBar) {
   EXPECT_EQ(blog.options().ShowRecentOnHome, 0);
   EXPECT_EQ(blog.options().RecentInNavBar, 1);
   EXPECT_EQ(optionRows(blog, 999), 1);
-  EXPECT_EQ(blog.tblOptions().recordCount(), 74);
+  EXPECT_EQ(blog.tblOptions().recordCount(), 77);
   blog.CloseBlog();
   blog.OpenBlog(dir.file("b.zdb"));
   EXPECT_EQ(blog.options().RecentInNavBar, 1);

@@ -11,13 +11,13 @@
 namespace tessary::store {
 namespace {
 
-TEST(OptionDefsTest, SeventyThreeOptionsEachSavedOnce) {
-  EXPECT_EQ(optionDefs().size(), 73u);
+TEST(OptionDefsTest, SeventySixOptionsEachSavedOnce) {
+  EXPECT_EQ(optionDefs().size(), 76u);
   std::set<int> keys;
   for (const auto& d : optionDefs()) keys.insert(d.key);
-  EXPECT_EQ(keys.size(), 73u);
+  EXPECT_EQ(keys.size(), 76u);
   EXPECT_EQ(std::set<int>(saveOrder().begin(), saveOrder().end()), keys);
-  EXPECT_EQ(saveOrder().size(), 73u);
+  EXPECT_EQ(saveOrder().size(), 76u);
   EXPECT_STREQ(optionDef(107)->name, "Site Language");
   EXPECT_STREQ(optionDef(114)->name, "Archive by Category ");
   EXPECT_STREQ(optionDef(263)->name, "\"Read This Article\" Caption");
@@ -78,7 +78,7 @@ TEST_F(OptionsFileTest, OnlyVersionRowLoadsDefaultsAndUnknownKeysSurvive) {
   EXPECT_EQ(blog.options(), defaults);
   blog.SaveOptions();
   EXPECT_EQ(rows("OptionKey = 211"), 1);
-  EXPECT_EQ(rows("1"), 75);
+  EXPECT_EQ(rows("1"), 78);
   // Exactly one row per option key, whatever it held before.
   blog.database().exec("DROP INDEX tblOptions_DisplayKey");
   blog.database().exec("INSERT INTO tblOptions (OptionKey, OptionName, OptionValue) VALUES (101, 'Blog Title', 'dup')");
@@ -112,7 +112,7 @@ TEST_F(OptionsFileTest, FailedSaveLeavesEveryRowAsItWas) {
   blog.options().BlogTitle = "after";
   EXPECT_THROW(blog.SaveOptions(), StoreError);
   EXPECT_EQ(rows("OptionKey = 505"), 1);  // the row deleted before the failing insert is back
-  EXPECT_EQ(rows("1"), 74);
+  EXPECT_EQ(rows("1"), 77);
   blog.database().exec("DROP TRIGGER failing");
   blog.LoadOptions();
   EXPECT_EQ(blog.options().BlogTitle, "before");
