@@ -47,6 +47,11 @@ TOptFtpForm::TOptFtpForm(QWidget* owner, const QString& programFolder)
   bindText(505, kFtpPassword)->setEchoMode(QLineEdit::Password);
   bindCheck(506, kPassiveTransfers, kUsePassiveMode, [](int32_t v) { return v > 0; });
   bindCheck(507, kShowFtpConversation, kShowFtpCommands, [](int32_t v) { return v != 0; });
+  bindList(508, kFtpSecurity, itemList(kFtpSecurityItems));
+  bindText(509, kFtpFingerprint);
+  addHint(kFtpFingerprintHint);
+  bindText(510, kFtpTimeout)->setMaximumWidth(120);
+  grid()->itemAtPosition(grid()->rowCount() - 1, 1)->setAlignment(Qt::AlignLeft);
   test_ = new QPushButton(kTestConnection, fieldArea());
   test_->setAccessibleName(kTestConnection);
   test_->setAutoDefault(false);

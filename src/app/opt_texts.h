@@ -104,6 +104,12 @@ inline constexpr const char* kPassiveTransfers = "Passive Transfers";
 inline constexpr const char* kUsePassiveMode = "Use Passive Mode for Transfers";
 inline constexpr const char* kShowFtpConversation = "Show FTP Conversation";
 inline constexpr const char* kShowFtpCommands = "Show FTP Commands and Responses";
+inline constexpr const char* kFtpSecurity = "FTP Security";
+inline constexpr const char* kFtpSecurityItems[] = {"Plain FTP", "TLS when the server offers it", "TLS required"};
+inline constexpr const char* kFtpFingerprint = "Certificate Fingerprint";
+inline constexpr const char* kFtpFingerprintHint =
+    "(SHA-256 of a certificate to trust that the system does not, as the progress log names it)";
+inline constexpr const char* kFtpTimeout = "FTP Time-out (seconds)";
 inline constexpr const char* kFileCopyOptions = "File Copy Options";
 inline constexpr const char* kSetDestination = "Set Destination";
 inline constexpr const char* kDestinationFolder = "Destination Folder";

@@ -337,7 +337,8 @@ void tst_mainform::noCommandStartsWhileOneRuns() {
   ProgramFolder pf;
   const QString file = pf.file("blog.zdb");
   createSampleBlog(pf.path(), file);
-  addEntries(pf.path(), file, 400);
+  // Enough entries that the run lasts many times the 40 ms between event rounds.
+  addEntries(pf.path(), file, 3000);
   ensureDefaultTemplate(pf.path());
   Form w(pf.path());
   w.show();

@@ -153,11 +153,6 @@ void tst_opt_basic::everyOptionIsOwnedByExactlyOneDialog() {
   owners[191] << "backup";
   QCOMPARE(store::optionDefs().size(), size_t(76));
   for (const store::OptionDef& d : store::optionDefs()) {
-    // FTP security, certificate fingerprint and time-out: not in the FTP dialog yet.
-    if (d.key >= 508 && d.key <= 510 && owners[d.key].isEmpty()) {
-      owners.erase(d.key);
-      continue;
-    }
     QCOMPARE(owners[d.key], QStringList{ownerByRange(d.key)});
     owners.erase(d.key);
   }

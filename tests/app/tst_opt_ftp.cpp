@@ -45,6 +45,10 @@ void tst_opt_ftp::valuesAreShownAndReadBack_data() {
   QTest::newRow("conversation -1") << 507 << "-1" << "checked" << "1";
   QTest::newRow("conversation off") << 507 << "0" << "unchecked" << "0";
   QTest::newRow("destination") << 512 << "/srv/www" << "/srv/www" << "/srv/www";
+  QTest::newRow("plain ftp") << 508 << "0" << "Plain FTP" << "0";
+  QTest::newRow("tls required") << 508 << "2" << "TLS required" << "2";
+  QTest::newRow("fingerprint") << 509 << "AB:CD" << "AB:CD" << "AB:CD";
+  QTest::newRow("time-out") << 510 << "45" << "45" << "45";
 }
 
 void tst_opt_ftp::valuesAreShownAndReadBack() {
