@@ -39,7 +39,7 @@ BandWidget* makeTopBand(QWidget* parent, const QString& title, const QStringList
 
 OptionDialogFrame::OptionDialogFrame(QWidget* owner, const QString& title, const QString& helpTopic, QSize openSize,
                                      QSize minSize)
-    : QDialog(owner), helpTopic_(helpTopic) {
+    : ResultDialog(owner), helpTopic_(helpTopic) {
   setWindowTitle(title);
   setSizeGripEnabled(true);
   auto* outer = new QVBoxLayout(this);
@@ -62,11 +62,11 @@ OptionDialogFrame::OptionDialogFrame(QWidget* owner, const QString& title, const
   outer->addWidget(scroll_, 1);
 
   connect(save_, &QPushButton::clicked, this, [this] {
-    result_ = 1;
+    setResult01(1);
     accept();
   });
   connect(cancel_, &QPushButton::clicked, this, [this] {
-    result_ = 0;
+    setResult01(0);
     reject();
   });
   connect(help_, &QPushButton::clicked, this, [this] {
@@ -76,20 +76,24 @@ OptionDialogFrame::OptionDialogFrame(QWidget* owner, const QString& title, const
   resize(openSize);
 }
 
-int OptionDialogFrame::exec() {
+int ResultDialog::exec() {
   result_ = 0;
   QDialog::exec();
   return result_;
 }
 
-void OptionDialogFrame::showEvent(QShowEvent* e) {
+void ResultDialog::showEvent(QShowEvent* e) {
   QDialog::showEvent(e);
-  scroll_->horizontalScrollBar()->setValue(0);
-  scroll_->verticalScrollBar()->setValue(0);
   if (!centred_) {
     centred_ = true;
     centreOn(this, parentWidget());
   }
+}
+
+void OptionDialogFrame::showEvent(QShowEvent* e) {
+  ResultDialog::showEvent(e);
+  scroll_->horizontalScrollBar()->setValue(0);
+  scroll_->verticalScrollBar()->setValue(0);
 }
 
 }  // namespace tessary::app

@@ -17,7 +17,27 @@ namespace tessary::app {
 // Opens the help viewer on a topic; the main window provides it.
 using HelpOpener = std::function<void(const QString& topic)>;
 
-class OptionDialogFrame : public QDialog {
+// A modal window that gives back 1 (Save, Continue, Select, Insert) or 0
+// (Cancel, Escape, closing it), and centres itself on its owner's window the
+// first time it shows.
+class ResultDialog : public QDialog {
+  Q_OBJECT
+ public:
+  explicit ResultDialog(QWidget* owner) : QDialog(owner) {}
+  int result01() const { return result_; }
+  // Runs modally from a result of 0; returns result01().
+  int exec() override;
+
+ protected:
+  void setResult01(int result) { result_ = result; }
+  void showEvent(QShowEvent* e) override;
+
+ private:
+  int result_ = 0;
+  bool centred_ = false;
+};
+
+class OptionDialogFrame : public ResultDialog {
   Q_OBJECT
  public:
   OptionDialogFrame(QWidget* owner, const QString& title, const QString& helpTopic, QSize openSize, QSize minSize);
@@ -29,9 +49,6 @@ class OptionDialogFrame : public QDialog {
   QPushButton* helpButton() const { return help_; }
   BandWidget* band() const { return band_; }
   void setHelpOpener(HelpOpener opener) { helpOpener_ = std::move(opener); }
-  // 1 after Save, 0 otherwise.
-  int result01() const { return result_; }
-  int exec() override;
 
  protected:
   void showEvent(QShowEvent* e) override;
@@ -43,8 +60,6 @@ class OptionDialogFrame : public QDialog {
   QPushButton *save_, *cancel_, *help_;
   QString helpTopic_;
   HelpOpener helpOpener_;
-  int result_ = 0;
-  bool centred_ = false;
 };
 
 // A dialog's top band: the title at the left, the buttons with these captions

@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
-#include <QShowEvent>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -18,7 +17,7 @@ constexpr int kMaxBackupsShown = 25;
 }
 
 TGetBackupForm::TGetBackupForm(QWidget* owner, const QString& programFolder)
-    : QDialog(owner), programFolder_(programFolder) {
+    : ResultDialog(owner), programFolder_(programFolder) {
   setWindowTitle(texts::kBackupBlog);
   auto* outer = new QVBoxLayout(this);
   outer->setContentsMargins(0, 0, 0, 0);
@@ -60,11 +59,11 @@ TGetBackupForm::TGetBackupForm(QWidget* owner, const QString& programFolder)
   outer->addStretch(1);
 
   connect(continue_, &QPushButton::clicked, this, [this] {
-    result_ = 1;
+    setResult01(1);
     accept();
   });
   connect(cancel_, &QPushButton::clicked, this, [this] {
-    result_ = 0;
+    setResult01(0);
     reject();
   });
   connect(help_, &QPushButton::clicked, this, [this] {
@@ -97,20 +96,6 @@ void TGetBackupForm::chooseFolder() {
   d.setOption(QFileDialog::ShowDirsOnly, true);
   if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return;
   location_->setText(QDir::toNativeSeparators(d.selectedFiles().first()));
-}
-
-int TGetBackupForm::exec() {
-  result_ = 0;
-  QDialog::exec();
-  return result_;
-}
-
-void TGetBackupForm::showEvent(QShowEvent* e) {
-  QDialog::showEvent(e);
-  if (!centred_) {
-    centred_ = true;
-    centreOn(this, parentWidget());
-  }
 }
 
 }  // namespace tessary::app

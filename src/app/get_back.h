@@ -15,7 +15,7 @@
 
 namespace tessary::app {
 
-class TGetBackupForm : public QDialog {
+class TGetBackupForm : public ResultDialog {
   Q_OBJECT
  public:
   // programFolder: where the folder chooser starts when the typed location is no folder.
@@ -27,9 +27,6 @@ class TGetBackupForm : public QDialog {
   // The settings as the controls hold them: an unselected count is 0.
   store::BackupSettings settings() const;
   void setHelpOpener(HelpOpener opener) { helpOpener_ = std::move(opener); }
-  // 1 after "Continue", else 0.
-  int result01() const { return result_; }
-  int exec() override;
 
   BandWidget* band() const { return band_; }
   QLineEdit* locationEdit() const { return location_; }
@@ -38,9 +35,6 @@ class TGetBackupForm : public QDialog {
   QPushButton* continueButton() const { return continue_; }
   QPushButton* cancelButton() const { return cancel_; }
   QPushButton* helpButton() const { return help_; }
-
- protected:
-  void showEvent(QShowEvent* e) override;
 
  private:
   void chooseFolder();
@@ -52,8 +46,6 @@ class TGetBackupForm : public QDialog {
   QLineEdit* location_;
   QComboBox* count_;
   HelpOpener helpOpener_;
-  int result_ = 0;
-  bool centred_ = false;
 };
 
 }  // namespace tessary::app

@@ -14,7 +14,7 @@ namespace tessary::app {
 
 TablePickerFrame::TablePickerFrame(QWidget* owner, store::BlogDb& blog, TableGridModel* model, const QString& title,
                                    const QString& bandText, const QString& helpTopic, const QStringList& bandCaptions)
-    : QDialog(owner), blog_(blog), model_(model), helpTopic_(helpTopic) {
+    : ResultDialog(owner), blog_(blog), model_(model), helpTopic_(helpTopic) {
   model_->setParent(this);
   setWindowTitle(title);
   auto* outer = new QVBoxLayout(this);
@@ -91,17 +91,17 @@ void TablePickerFrame::refresh() {
 
 void TablePickerFrame::acceptIfRow() {
   store::Table* t = model_->table();
-  result_ = (t && t->isOpen() && !t->isEmpty()) ? 1 : 0;
+  setResult01((t && t->isOpen() && !t->isEmpty()) ? 1 : 0);
   accept();
 }
 
 void TablePickerFrame::rowDoubleClicked() {
-  result_ = 1;
+  setResult01(1);
   accept();
 }
 
 void TablePickerFrame::cancel() {
-  result_ = 0;
+  setResult01(0);
   reject();
 }
 
@@ -118,18 +118,12 @@ void TablePickerFrame::fixSize(QSize clientSize) {
 }
 
 int TablePickerFrame::exec() {
-  result_ = 0;
   refresh();
-  QDialog::exec();
-  return result_;
+  return ResultDialog::exec();
 }
 
 void TablePickerFrame::showEvent(QShowEvent* e) {
-  QDialog::showEvent(e);
-  if (!centred_) {
-    centred_ = true;
-    centreOn(this, parentWidget());
-  }
+  ResultDialog::showEvent(e);
   grid_->setFocus();
 }
 

@@ -23,7 +23,7 @@ class QVBoxLayout;
 
 namespace tessary::app {
 
-class TablePickerFrame : public QDialog {
+class TablePickerFrame : public ResultDialog {
   Q_OBJECT
  public:
   // bandCaptions: the band's buttons from the right edge leftwards.
@@ -40,9 +40,8 @@ class TablePickerFrame : public QDialog {
   QToolButton* addButton() const { return add_; }
   void setHelpOpener(HelpOpener opener) { helpOpener_ = std::move(opener); }
 
-  // 1 after an accept with a row to take or a double click, else 0.
-  int result01() const { return result_; }
-  // Shows modally, centred on the owner; returns result01().
+  // Shows modally, centred on the owner; returns 1 after an accept with a row
+  // to take or a double click, else 0.
   int exec() override;
 
   // Reads the table again when it changed and selects its current row.
@@ -81,9 +80,7 @@ class TablePickerFrame : public QDialog {
   QToolButton* add_ = nullptr;
   QString helpTopic_;
   HelpOpener helpOpener_;
-  int result_ = 0;
   bool syncing_ = false;
-  bool centred_ = false;
 };
 
 // Asks for a file to add with the system's open dialog, starting in `folder`;
