@@ -582,18 +582,7 @@ QToolButton* TBlogEntryForm::toolButton(const QString& hint) const {
 // ---- Session settings ------------------------------------------------------------------------
 
 void TBlogEntryForm::applyPlace(const WindowPlace& place, const QSize& desktop) {
-  QRect r = geometry();
-  const int height = std::max(place.height, kMinHeight);
-  const int width = std::max(place.width, kMinWidth);
-  QSize size = r.size();
-  if (height < desktop.height()) size.setHeight(height);
-  if (width < desktop.width()) size.setWidth(width);
-  resize(size);
-  QPoint at = pos();
-  if (place.top >= 0 && place.top < desktop.height()) at.setY(place.top);
-  if (place.left >= 0 && place.left < desktop.width()) at.setX(place.left);
-  move(at);
-  startMaximized_ = place.initMax;
+  startMaximized_ = placeLikeEntryEditor(this, place, desktop, QSize(kMinWidth, kMinHeight));
 }
 
 WindowPlace TBlogEntryForm::keptPlace(const WindowPlace& before) const {

@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "app/cat_list.h"
+#include "app/ed_template.h"
 #include "app/entry_form.h"
 #include "app/get_back.h"
 #include "app/get_cat.h"
@@ -861,7 +862,14 @@ void TtheMainForm::runCategoryList() {
   list.applyFonts(formFont_, listsFont_);
   list.exec();
 }
-void TtheMainForm::runTemplateEditor() { notYetAvailable(texts::kTemplateEditor); }
+void TtheMainForm::runTemplateEditor() {
+  TemplatePackagerSeams seams;
+  seams.help = [this](const QString& topic) { showHelp(topic); };
+  TTemplatePackagerForm form(this, programFolder_, std::move(seams));
+  QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+  form.applyPlace(settings_.entry, screen ? screen->size() : QSize(1920, 1080));
+  form.run();
+}
 void TtheMainForm::showHelp(const QString& topic) { showHelpTopic(this, topic); }
 
 }  // namespace tessary::app

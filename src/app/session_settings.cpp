@@ -1,5 +1,7 @@
 #include "app/session_settings.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QSettings>
 
@@ -93,6 +95,20 @@ QRect placeWindow(const WindowPlace& place, const QRect& designed, const QSize& 
   if (place.height >= 0 && place.height < desktop.height()) r.setHeight(place.height);
   if (place.width >= 0 && place.width < desktop.width()) r.setWidth(place.width);
   return r;
+}
+
+bool placeLikeEntryEditor(QWidget* w, const WindowPlace& place, const QSize& desktop, const QSize& minimum) {
+  const int height = std::max(place.height, minimum.height());
+  const int width = std::max(place.width, minimum.width());
+  QSize size = w->size();
+  if (height < desktop.height()) size.setHeight(height);
+  if (width < desktop.width()) size.setWidth(width);
+  w->resize(size);
+  QPoint at = w->pos();
+  if (place.top >= 0 && place.top < desktop.height()) at.setY(place.top);
+  if (place.left >= 0 && place.left < desktop.width()) at.setX(place.left);
+  w->move(at);
+  return place.initMax;
 }
 
 }  // namespace tessary::app

@@ -7,6 +7,7 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QWidget>
 
 namespace tessary::app {
 
@@ -40,5 +41,10 @@ bool writeSessionSettings(const QString& path, const SessionSettings& s, bool fo
 // when 0 or more and below the desktop's height, "Left" and "Width" only when 0
 // or more and below its width; a value that does not count keeps `designed`'s.
 QRect placeWindow(const WindowPlace& place, const QRect& designed, const QSize& desktop);
+
+// Places a window like the entry editor: the size at least `minimum`, each of
+// height and width only when it fits the desktop; top and left only when inside
+// it. Returns whether the window should start maximised.
+bool placeLikeEntryEditor(QWidget* w, const WindowPlace& place, const QSize& desktop, const QSize& minimum);
 
 }  // namespace tessary::app

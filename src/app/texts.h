@@ -270,4 +270,31 @@ inline constexpr const char* kTopicPictures = "Pictures";
 inline constexpr const char* kTopicExtraFiles = "ExtraFiles";
 inline constexpr const char* kTopicBlogsBackup = "BlogsBackup";
 
+
+// Template package editor ("Template Packager"); the template, tab and question
+// texts are the core's (templates/package_editor.h).
+inline constexpr const char* kTemplatePackager = "Template Packager";
+inline constexpr const char* kNew = "New";
+inline constexpr const char* kOpen = "Open";
+inline constexpr const char* kSaveAs = "Save As...";
+inline constexpr const char* kPreview = "Preview";
+inline constexpr const char* kDescription = "Description";
+inline constexpr const char* kImagesAndFiles = "Images and Files";
+inline constexpr const char* kExtractFile = "Extract File";
+inline constexpr const char* kDescriptionHeading = "Enter a Description for your Template Package";
+inline constexpr const char* kFilesHeading = "Add Images and Extra Files to the Template Package";
+inline constexpr const char* kInsertableItems = "Items to insert";
+inline constexpr const char* kPackageFileList = "Files in the Template Package";
+inline constexpr const char* kFind = "Find";
+inline constexpr const char* kFindNext = "Find Next";
+inline constexpr const char* kFindNotFound = "Not found";
+inline constexpr const char* kOpenPackageCaption = "Open Template Package";
+inline constexpr const char* kSavePackageCaption = "Save Template Package As";
+inline constexpr const char* kAddFileCaption = "Add File to the Template Package";
+inline constexpr const char* kExtractFileCaption = "Extract File from the Template Package";
+inline constexpr const char* kFilterAllFiles = "All Files (*)";
+inline constexpr const char* kFilterPackages = "Template Packages (*.tem);;All Files (*)";
+inline constexpr const char* kFilterPackageFiles = "Pictures (*.gif *.jpg *.png);;Programs (*.exe *.zip);;All Files (*)";
+inline constexpr const char* kTopicPackageTemplates = "PackageTemplates";
+
 }  // namespace tessary::app::texts

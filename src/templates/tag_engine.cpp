@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstring>
 #include <random>
+#include <unordered_map>
 
 #include "templates/package.h"
 #include "util/text.h"
@@ -407,6 +408,26 @@ std::string ResolveCommands(std::string_view page) {
 std::string ResolveCommands(std::string_view page, const templateGlobalVars&, const templateEntryVars&,
                             const templatePageVars&) {
   return ResolveCommands(page);
+}
+
+
+TagKind classifyTag(std::string_view inner) {
+  if (inner == "RANDOM") return TagKind::kCommand;
+  const std::string_view name = inner.substr(0, inner.find("~~"));
+  if (util::equalsNoCase(name, "IFBLANK") || util::equalsNoCase(name, "IFNOTBLANK")) return TagKind::kCommand;
+  if (inner.find('%') != std::string_view::npos || inner.find('[') != std::string_view::npos) return TagKind::kUnknown;
+  // A name is known when the engine's own replacements take the tag away; the
+  // replacements are the one list of names, so nothing here can fall behind.
+  // Empty records leave no tag text behind, so what remains is unknown.
+  static thread_local std::unordered_map<std::string, TagKind> known;
+  const std::string tag = "[%" + std::string(inner) + "%]";
+  if (auto it = known.find(tag); it != known.end()) return it->second;
+  const std::string filled =
+      FillPageTagsInOrder(fillEntryTagsInText(tag, templateEntryVars{}), templateGlobalVars{}, templateEntryVars{},
+                          templatePageVars{});
+  const TagKind kind = filled.find(tag) == std::string::npos ? TagKind::kVariable : TagKind::kUnknown;
+  if (known.size() < 4096) known.emplace(tag, kind);
+  return kind;
 }
 
 }  // namespace tessary::templates

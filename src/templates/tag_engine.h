@@ -181,4 +181,12 @@ using RandomSource = std::function<uint32_t()>;
 RandomSource SetRandomSource(RandomSource source);
 inline constexpr uint32_t kRandomRange = 999999;  // [%RANDOM%] is below this
 
+// ---- What a tag is ---------------------------------------------------------------
+
+// What the text between "[%" and "%]" is to the engine: a value it fills in, a
+// command it evaluates (IFBLANK, IFNOTBLANK, whose names ignore case, and
+// RANDOM), or a name it does not know, which disappears from the page.
+enum class TagKind { kVariable, kCommand, kUnknown };
+TagKind classifyTag(std::string_view inner);
+
 }  // namespace tessary::templates

@@ -28,16 +28,6 @@ const char* const kAskedTopics[] = {
     "OptionsTemplate",  "OptionsRSS",     "OptionsFTP",          "BlogsProgramOptions",    "BlogsExport",
     "BlogsBackup",      "PackageTemplates"};
 
-// Captions of windows that this version does not have yet (a list beside this test).
-QSet<QString> captionsOfWindowsToCome() {
-  QSet<QString> captions;
-  QFile f(QStringLiteral(TESSARY_SOURCE_DIR "/tests/app/help_captions_to_come.txt"));
-  if (!f.open(QIODevice::ReadOnly)) return captions;
-  for (const QByteArray& line : f.readAll().split('\n'))
-    if (!line.trimmed().isEmpty() && !line.startsWith('#')) captions.insert(QString::fromUtf8(line).trimmed());
-  return captions;
-}
-
 QString pane(TTheHelpForm* f) { return f->textPane()->toPlainText(); }
 
 // Every string literal of the program's sources (the help itself excluded).
@@ -384,8 +374,6 @@ void tst_helpform::printsTheTopicToPdf() {
 void tst_helpform::topicsNameOnlyCaptionsTheProgramHas() {
   const QSet<QString> program = programStrings();
   QVERIFY(program.contains("Generate Pages"));
-  const QSet<QString> toCome = captionsOfWindowsToCome();
-  QVERIFY(!toCome.isEmpty());
   static const QRegularExpression boldRun(QStringLiteral("<b>(.*?)</b>"),
                                           QRegularExpression::DotMatchesEverythingOption);
   QStringList unknown;
@@ -395,13 +383,10 @@ void tst_helpform::topicsNameOnlyCaptionsTheProgramHas() {
     for (auto m = boldRun.globalMatch(doc); m.hasNext();) {
       const QString caption = decodeEntities(m.next().captured(1)).trimmed();
       ++named;
-      if (!program.contains(caption) && !toCome.contains(caption)) unknown << item.topic + ": " + caption;
+      if (!program.contains(caption)) unknown << item.topic + ": " + caption;
     }
   }
   QVERIFY(named > 300);
-  // Captions that have come since: their lines can go.
-  for (const QString& c : toCome)
-    if (program.contains(c)) qInfo("The program has \"%s\" now; its line in help_captions_to_come.txt can go", qPrintable(c));
   if (qEnvironmentVariableIsSet("HELP_UNKNOWN")) {
     QFile out(qEnvironmentVariable("HELP_UNKNOWN"));
     if (out.open(QIODevice::WriteOnly)) out.write(unknown.join('\n').toUtf8());
