@@ -282,8 +282,8 @@ QWidget* TTemplatePackagerForm::buildTemplateColumn() {
   grid->addItem(new QSpacerItem(0, 12), templates::kTemplateCount, 0);
   descriptionButton_ = makeButton(texts::kDescription, column);
   filesButton_ = makeButton(texts::kImagesAndFiles, column);
-  grid->addWidget(descriptionButton_, templates::kTemplateCount + 1, 0);
-  grid->addWidget(filesButton_, templates::kTemplateCount + 2, 0);
+  grid->addWidget(descriptionButton_, templates::kTemplateCount + 1, 0, 1, 3);
+  grid->addWidget(filesButton_, templates::kTemplateCount + 2, 0, 1, 3);
   grid->setRowStretch(templates::kTemplateCount + 3, 1);
   connect(descriptionButton_, &QPushButton::clicked, this,
           [this] { command([this] { editor_->showDescriptionPage(); }); });
@@ -476,6 +476,10 @@ void TTemplatePackagerForm::command(const std::function<void()>& run) {
   showState();
   // Showing a template selects its first slice tab.
   if (editor_->templatesShown() != shownBefore) tabs_->setCurrentIndex(0);
+}
+
+void TTemplatePackagerForm::openPackage(const QString& path) {
+  command([this, path] { editor_->openFile(ss(path)); });
 }
 
 // ---- Commands of the window -----------------------------------------------------------------------

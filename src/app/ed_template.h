@@ -71,6 +71,8 @@ class TTemplatePackagerForm : public QDialog {
   void run();
 
   templates::PackageEditor& editor() { return *editor_; }
+  // "Open" with this file already chosen.
+  void openPackage(const QString& path);
   // ---- Controls, for tests -------------------------------------------------------
   QPushButton* bandButton(const QString& caption) const;
   QPushButton* fileBarButton(const QString& caption) const;

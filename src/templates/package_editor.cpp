@@ -249,12 +249,16 @@ void PackageEditor::newPackage() {
   resetToNew();
 }
 
-void PackageEditor::open() {
+void PackageEditor::open() { openFile(std::nullopt); }
+
+void PackageEditor::openFile(std::optional<std::string> path) {
   storeEdits();
   const int was = current_;
   current_ = kNoTemplate;
-  std::optional<std::string> path;
-  if (askToSaveChanges(kSaveBeforeNewQuestion) && dialogs_.openPackage) path = dialogs_.openPackage();
+  if (!askToSaveChanges(kSaveBeforeNewQuestion))
+    path.reset();
+  else if (!path && dialogs_.openPackage)
+    path = dialogs_.openPackage();
   if (!path) {
     current_ = was;
     return;

@@ -90,6 +90,8 @@ class PackageEditor {
   void start();
   void newPackage();
   void open();
+  // Open with the file already chosen (after the question about changes).
+  void openFile(std::optional<std::string> path);
   // Writes the package when it is modified; without a file name that is Save As.
   // Returns true when the package was written.
   bool save();

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTimer>
+#include <QtTest>
 #include <cstdio>
 #include <cstring>
 
@@ -12,6 +13,7 @@
 
 #include "app/app_paths.h"
 #include "app/cat_list.h"
+#include "app/ed_template.h"
 #include "app/exportdb2_form.h"
 #include "app/get_back.h"
 #include "app/get_cat.h"
@@ -206,5 +208,25 @@ int main(int argc, char** argv) {
   TTheHelpForm* help = showHelpTopic(&w, "WelcomeFull");
   help->searchField()->setText("passive");
   save(help, out + "/help-search.png");
+  help->close();
+  {
+    // The template package editor with the built-in package: slices, description, files.
+    TTemplatePackagerForm packager(&w, pf.path());
+    packager.applyPlace(WindowPlace{20, 20, 560, 900, false}, size);
+    packager.show();
+    packager.openPackage(QDir(pf.path()).filePath("@default.tem"));
+    packager.sliceTabs()->setCurrentIndex(0);
+    save(&packager, out + "/packager-slices.png");
+    packager.sliceTabs()->setCurrentIndex(3);
+    save(&packager, out + "/packager-each-entry.png");
+    QTest::mouseClick(packager.descriptionButton(), Qt::LeftButton);
+    save(&packager, out + "/packager-description.png");
+    QTest::mouseClick(packager.filesButton(), Qt::LeftButton);
+    packager.fileList()->setCurrentRow(0);
+    save(&packager, out + "/packager-files.png");
+    packager.resize(packager.minimumSize());
+    QTest::mouseClick(packager.templateButton(1), Qt::LeftButton);
+    save(&packager, out + "/packager-smallest.png");
+  }
   return 0;
 }
