@@ -772,11 +772,6 @@ void TtheMainForm::closeEvent(QCloseEvent* e) {
 
 // ---- Seams ------------------------------------------------------------------------------
 
-bool TtheMainForm::notYetAvailable(const QString& what) {
-  QMessageBox::information(this, texts::kAppTitle, QString(texts::kNotYetAvailable).arg(what));
-  return false;
-}
-
 bool TtheMainForm::runBasicOptions(store::BlogOptionsRec& rec) {
   return runBlogOptionsDialog<TOptBasicForm>(this, [this](const QString& t) { showHelp(t); }, rec);
 }

@@ -154,7 +154,6 @@ class TtheMainForm : public QMainWindow, public DialogSeams {
   void cmdFontCaptions();
   void cmdFontLists();
   void showProgramInformation();
-  bool notYetAvailable(const QString& what);
 
   QString programFolder_;
   QString settingsPath_;

@@ -229,7 +229,6 @@ inline constexpr const char* kTopicExport = "BlogsExport";
 
 // Texts of this front end that have no fixed wording elsewhere.
 inline constexpr const char* kBusy = "Please wait until \"%1\" has finished.";
-inline constexpr const char* kNotYetAvailable = "\"%1\" is not available in this version yet.";
 inline constexpr const char* kError = "Error";
 inline constexpr const char* kCreateFolderQuestion = "The folder %1 does not exist. Create it?";
 
