@@ -1,9 +1,13 @@
 #include "templates/tag_engine.h"
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstring>
+#include <optional>
 #include <random>
 #include <unordered_map>
+#include <vector>
 
 #include "templates/package.h"
 #include "util/text.h"
@@ -182,7 +186,7 @@ std::string span(std::string_view cssClass, std::string_view value) {
 
 // ---- Filling -----------------------------------------------------------------------
 
-std::string fillEntryTagsInText(std::string text, const templateEntryVars& e) {
+std::string fillEntryTagsInOrder(std::string text, const templateEntryVars& e) {
   if (text.find("[%") == std::string::npos) return text;
   replaceTag(text, "[%entry.text.css%]", span("entrytext", e.EntryText));
   replaceTag(text, "[%entry.date.css%]", span("entrydate", e.EntryDate));
@@ -212,13 +216,8 @@ std::string fillEntryTagsInText(std::string text, const templateEntryVars& e) {
 
 std::string FillEntryTags(const TemplatePackage& package, int k, std::string pageSoFar, int s,
                           const templateEntryVars& entry, const templatePageVars&, const templateGlobalVars&) {
-  pageSoFar += fillEntryTagsInText(package.slice(k, s), entry);
+  FillEntryTagsInto(pageSoFar, package, k, s, entry);
   return pageSoFar;
-}
-
-void FillEntryTagsInto(std::string& page, const TemplatePackage& package, int k, int s,
-                       const templateEntryVars& entry) {
-  page += fillEntryTagsInText(package.slice(k, s), entry);
 }
 
 void FillEntryTagsInto(std::string& page, int k, int s, const templateEntryVars& entry) {
@@ -316,7 +315,10 @@ std::string FillPageTagsInOrder(std::string t, const templateGlobalVars& g, cons
   return t;
 }
 
-// The same result, faster on long pages. No page tag contains a "%" between its
+namespace {
+
+// FillPageTagsInOrder's result, faster on long pages: what FillPageTags falls
+// back to when one scan cannot be shown to give the same. No page tag contains a "%" between its
 // "[%" and its "%]", and none is longer than kLongestPageTag. So an occurrence of a
 // tag can only overlap a long run of text without "%" at the run's ends: with
 // the "]" of its "%]" as the run's first character, or the "[" of its "[%" as its
@@ -326,8 +328,8 @@ std::string FillPageTagsInOrder(std::string t, const templateGlobalVars& g, cons
 // FillPageTagsInOrder act on the pieces between such runs independently. Entry
 // texts, the bulk of a page, are such runs. The randomized comparison test holds
 // this path to FillPageTagsInOrder byte for byte.
-std::string FillPageTags(std::string t, const templateGlobalVars& g, const templateEntryVars& e,
-                         const templatePageVars& p) {
+std::string fillPageTagsPiecewise(std::string t, const templateGlobalVars& g, const templateEntryVars& e,
+                                  const templatePageVars& p) {
   constexpr size_t kLongestPageTag = 35;     // "[%linkto.index.recententries.href%]"
   constexpr size_t kMinInertRun = 2 * kLongestPageTag;
   const size_t n = t.size();
@@ -356,6 +358,377 @@ std::string FillPageTags(std::string t, const templateGlobalVars& g, const templ
     gapStart = pct + 1;
   }
   out += FillPageTagsInOrder(t.substr(pieceStart), g, e, p);
+  t.swap(out);  // the input's buffer is kept for the next page
+  return t;
+}
+
+// ---- Filling in one scan -----------------------------------------------------------
+//
+// The replacements of a fill run one after the other over the whole text, each on
+// what the earlier ones left. One scan gives the same text when no replacement
+// creates an occurrence of a later tag: then every tag replaced is one that was
+// in the text at the start, and nothing inserted is ever looked at again. The
+// scan replaces the occurrences it finds, notes where each value went, and then
+// looks for tag text around (or inside) the values that could have formed
+// such an occurrence. Only that neighbourhood is searched, and only for values
+// that can take part in one (see mayFormTag); long link lists and entry texts are
+// copied and never searched. When such an occurrence is found the fill is
+// done again by the plain sequence of replacements.
+
+// Characters of a tag name.
+bool isNameChar(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.';
+}
+
+// The most tags one fill knows.
+constexpr size_t kMaxSteps = 96;
+
+// One tag of a fill, in its place in the order: its text and how its value is
+// made from the records. The value is a view of a record's field, or of
+// `made`, which the maker fills.
+template <class Records>
+struct TagStep {
+  std::string_view tag;
+  std::string_view (*value)(const Records&, std::string& made);
+};
+
+// The tags of a fill in their order, with a lookup by name.
+template <class Records>
+class TagTable {
+ public:
+  explicit TagTable(std::vector<TagStep<Records>> steps) : steps_(std::move(steps)) {
+    steps_.resize(std::min(steps_.size(), kMaxSteps));
+    for (size_t i = 0; i < steps_.size(); ++i) {
+      const std::string_view tag = steps_[i].tag;
+      byName_.emplace(tag.substr(2, tag.size() - 4), i);
+      longestName_ = std::max(longestName_, tag.size() - 4);
+    }
+  }
+  const std::vector<TagStep<Records>>& steps() const { return steps_; }
+  size_t longestTag() const { return longestName_ + 4; }
+
+  // The step of the tag that starts at text[at] (which is "[%"), with the
+  // tag's length; npos when no tag of the table starts there.
+  size_t tagAt(std::string_view text, size_t at, size_t& length) const {
+    size_t i = at + 2;
+    const size_t limit = std::min(text.size(), i + longestName_ + 1);
+    while (i < limit && isNameChar(text[i])) ++i;
+    if (i + 1 >= text.size() || text[i] != '%' || text[i + 1] != ']' || i == at + 2) return std::string_view::npos;
+    const auto it = byName_.find(text.substr(at + 2, i - at - 2));
+    if (it == byName_.end()) return std::string_view::npos;
+    length = i + 2 - at;
+    return it->second;
+  }
+
+ private:
+  std::vector<TagStep<Records>> steps_;
+  std::unordered_map<std::string_view, size_t> byName_;
+  size_t longestName_ = 0;
+};
+
+// Where a value went in the output of a scan.
+struct Insertion {
+  size_t pos;
+  size_t length;
+  size_t step;
+};
+
+// The values of one fill, each made once, when its tag is first met.
+template <class Records>
+class FillValues {
+ public:
+  FillValues(const TagTable<Records>& table, const Records& records) : table_(table), records_(records) {}
+
+  std::string_view value(size_t step) {
+    if (!views_[step]) {
+      views_[step] = table_.steps()[step].value(records_, made_[step]);
+      risky_[step] = mayFormTag(*views_[step]);
+    }
+    return *views_[step];
+  }
+  // REQUIRES: value(step) was asked for.
+  bool risky(size_t step) const { return risky_[step]; }
+
+ private:
+  // Whether tag text could overlap this value once it stands in a text. A
+  // value without "%" can only lie inside a tag's name (all name characters,
+  // short enough), begin a tag's "]" or end in a tag's "["; an empty value
+  // joins its neighbours.
+  bool mayFormTag(std::string_view v) const {
+    if (v.empty() || v.front() == ']' || v.back() == '[') return true;
+    if (std::memchr(v.data(), '%', v.size())) return true;
+    if (v.size() > table_.longestTag()) return false;
+    return std::all_of(v.begin(), v.end(), isNameChar);
+  }
+
+  const TagTable<Records>& table_;
+  const Records& records_;
+  std::array<std::string, kMaxSteps> made_;
+  std::array<std::optional<std::string_view>, kMaxSteps> views_{};
+  std::array<bool, kMaxSteps> risky_{};
+};
+
+// Appends text to out with every tag of the table replaced by its value, in one
+// scan. Returns false, with out in an unspecified state beyond its first
+// `base` characters, when a later tag could have been formed by a replacement;
+// the caller then fills by the plain sequence. REQUIRES: out.size() == base.
+template <class Records>
+bool fillInOneScan(std::string_view text, std::string& out, size_t base, const TagTable<Records>& table,
+                   const Records& records) {
+  static thread_local std::vector<Insertion> insertions;
+  insertions.clear();
+  FillValues<Records> values(table, records);
+  bool anyRisky = false;
+  size_t pos = 0;
+  for (size_t open = findFrom(text, "[%", 0); open != std::string_view::npos; open = findFrom(text, "[%", pos)) {
+    size_t length = 0;
+    const size_t step = table.tagAt(text, open, length);
+    if (step == std::string_view::npos) {
+      // Copied as it is, with the "[%": a tag can start only after it.
+      out.append(text, pos, open + 2 - pos);
+      pos = open + 2;
+      continue;
+    }
+    out.append(text, pos, open - pos);
+    const std::string_view v = values.value(step);
+    insertions.push_back({out.size(), v.size(), step});
+    anyRisky = anyRisky || values.risky(step);
+    out.append(v);
+    pos = open + length;
+  }
+  out.append(text, pos, std::string_view::npos);
+  if (!anyRisky) return true;
+
+  // Every occurrence of a tag in the output overlaps some value (or the place
+  // of an empty one): the others were replaced. The plain sequence would have
+  // replaced it if its tag comes after every value it is made of.
+  const std::string_view result = out;
+  const size_t reach = table.longestTag() - 1;
+  auto formedBefore = [&](size_t from, size_t to, size_t firstInsertion) {
+    size_t formed = 0;
+    for (size_t k = firstInsertion; k < insertions.size() && insertions[k].pos < to; ++k) {
+      const Insertion& in = insertions[k];
+      const bool inside = in.length == 0 ? in.pos > from : in.pos + in.length > from;
+      if (inside) formed = std::max(formed, in.step);
+    }
+    return formed;
+  };
+  size_t firstNear = 0;  // the first insertion that can reach the window
+  for (size_t k = 0; k < insertions.size(); ++k) {
+    const Insertion& in = insertions[k];
+    if (!values.risky(in.step)) continue;
+    const size_t lo = in.pos - std::min(in.pos - base, reach);
+    const size_t end = in.pos + in.length;  // an occurrence starts before this (or at in.pos, if empty)
+    while (firstNear < k && insertions[firstNear].pos + insertions[firstNear].length + reach < lo) ++firstNear;
+    const size_t startsBefore = std::max(end, in.pos + 1);
+    const std::string_view window = result.substr(0, std::min(result.size(), startsBefore + reach + 1));
+    for (size_t at = findFrom(window, "[%", lo); at != std::string_view::npos && at < startsBefore;
+         at = findFrom(window, "[%", at + 1)) {
+      size_t length = 0;
+      const size_t step = table.tagAt(window, at, length);
+      if (step == std::string_view::npos) continue;
+      const bool overlaps = in.length == 0 ? at < in.pos && in.pos < at + length : at + length > in.pos;
+      if (overlaps && step > formedBefore(at, at + length, firstNear)) return false;
+    }
+  }
+  return true;
+}
+
+std::string_view field(const std::string& s) { return s; }
+std::string_view made(std::string& out, std::string value) {
+  out = std::move(value);
+  return out;
+}
+
+using E = templateEntryVars;
+const TagTable<E>& entryTagTable() {
+  static const TagTable<E> table({
+      {"[%entry.text.css%]", [](const E& e, std::string& m) { return made(m, span("entrytext", e.EntryText)); }},
+      {"[%entry.date.css%]", [](const E& e, std::string& m) { return made(m, span("entrydate", e.EntryDate)); }},
+      {"[%entry.date.words.css%]",
+       [](const E& e, std::string& m) { return made(m, span("entrydate", e.EntryDateWords)); }},
+      {"[%entry.title.css%]", [](const E& e, std::string& m) { return made(m, span("entrytitle", e.EntryTitle)); }},
+      {"[%entry.url.related.css%]",
+       [](const E& e, std::string& m) { return made(m, AddEntryLinkClass(e.EntryUrlRelated)); }},
+      {"[%entry.sidebar.css%]", [](const E& e, std::string& m) { return made(m, span("entrytext", e.EntrySidebar)); }},
+      {"[%entry.text%]", [](const E& e, std::string&) { return field(e.EntryText); }},
+      {"[%entry.date%]", [](const E& e, std::string&) { return field(e.EntryDate); }},
+      {"[%entry.date.words%]", [](const E& e, std::string&) { return field(e.EntryDateWords); }},
+      {"[%entry.title%]", [](const E& e, std::string&) { return field(e.EntryTitle); }},
+      {"[%entry.url.related%]", [](const E& e, std::string&) { return field(e.EntryUrlRelated); }},
+      {"[%entry.id%]", [](const E& e, std::string&) { return field(e.EntryId); }},
+      {"[%entry.metatag.keywords%]",
+       [](const E& e, std::string& m) { return made(m, util::escapeAttributeValue(e.EntryKeywords)); }},
+      {"[%entry.metatag.description%]",
+       [](const E& e, std::string& m) { return made(m, util::escapeAttributeValue(e.EntryDescription)); }},
+      {"[%entry.teaser%]", [](const E& e, std::string&) { return field(e.EntryTeaser); }},
+      {"[%entry.sidebar%]", [](const E& e, std::string&) { return field(e.EntrySidebar); }},
+      {"[%entry.custom.field.1%]", [](const E& e, std::string&) { return field(e.EntryCustomField1); }},
+      {"[%entry.custom.field.2%]", [](const E& e, std::string&) { return field(e.EntryCustomField2); }},
+      {"[%entry.custom.title.1%]", [](const E& e, std::string&) { return field(e.EntryCustomTitle1); }},
+      {"[%entry.custom.title.2%]", [](const E& e, std::string&) { return field(e.EntryCustomTitle2); }},
+      {"[%entry.permalink.href%]", [](const E& e, std::string&) { return field(e.EntryPermalinkHref); }},
+      {"[%entry.attachfile%]", [](const E&, std::string&) { return std::string_view(); }},
+      {"[%entry.attachfile.href%]", [](const E&, std::string&) { return std::string_view(); }},
+  });
+  return table;
+}
+
+// Appends text with its entry tags filled to page.
+void appendEntryTagsFilled(std::string& page, std::string_view text, const templateEntryVars& entry) {
+  const size_t base = page.size();
+  if (fillInOneScan(text, page, base, entryTagTable(), entry)) return;
+  page.resize(base);
+  page += fillEntryTagsInOrder(std::string(text), entry);
+}
+
+// The three records of a page fill.
+struct PageRecords {
+  const templateGlobalVars& g;
+  const templateEntryVars& e;
+  const templatePageVars& p;
+};
+using P = PageRecords;
+
+// The plain, .css and (when given) .href tags of a link row.
+template <const std::string templateGlobalVars::*Link>
+void globalLinkRow(std::vector<TagStep<P>>& steps, std::string_view plain, std::string_view css) {
+  steps.push_back({plain, [](const P& r, std::string& m) { return made(m, StripLinkClasses(r.g.*Link)); }});
+  steps.push_back({css, [](const P& r, std::string&) { return field(r.g.*Link); }});
+}
+template <const std::string templatePageVars::*Link, const std::string templatePageVars::*Href>
+void pageLinkRow(std::vector<TagStep<P>>& steps, std::string_view plain, std::string_view css, std::string_view href) {
+  steps.push_back({plain, [](const P& r, std::string& m) { return made(m, StripLinkClasses(r.p.*Link)); }});
+  steps.push_back({css, [](const P& r, std::string&) { return field(r.p.*Link); }});
+  steps.push_back({href, [](const P& r, std::string&) { return field(r.p.*Href); }});
+}
+template <const std::string templateGlobalVars::*Link, const std::string templateGlobalVars::*Href>
+void globalLinkRow(std::vector<TagStep<P>>& steps, std::string_view plain, std::string_view css,
+                   std::string_view href) {
+  globalLinkRow<Link>(steps, plain, css);
+  steps.push_back({href, [](const P& r, std::string&) { return field(r.g.*Href); }});
+}
+template <int32_t Kind>
+TagStep<P> stateTag(std::string_view tag) {
+  return {tag, [](const P& r, std::string&) { return std::string_view(r.p.PageKind == Kind ? "TRUE" : ""); }};
+}
+template <const std::string templateGlobalVars::*Field>
+TagStep<P> globalTag(std::string_view tag) {
+  return {tag, [](const P& r, std::string&) { return field(r.g.*Field); }};
+}
+
+// The page tags in FillPageTagsInOrder's order.
+const TagTable<P>& pageTagTable() {
+  using G = templateGlobalVars;
+  using V = templatePageVars;
+  static const TagTable<P> table([] {
+    std::vector<TagStep<P>> s = {
+        {"[%thispage.title%]", [](const P& r, std::string&) { return field(r.p.PageTitle); }},
+        {"[%thispage.title.css%]",
+         [](const P& r, std::string& m) { return made(m, span("pagetitle", r.p.PageTitle)); }},
+        {"[%thispage.menutree%]",
+         [](const P& r, std::string& m) { return made(m, StripLinkClasses(r.p.PageMenuTree)); }},
+        {"[%thispage.menutree.css%]", [](const P& r, std::string&) { return field(r.p.PageMenuTree); }},
+        {"[%linkto.prior.month%]", [](const P& r, std::string&) { return field(r.p.PriorLink); }},
+        {"[%linkto.prior.month.href%]", [](const P& r, std::string&) { return field(r.p.PriorHref); }},
+        {"[%linkto.next.month%]", [](const P& r, std::string&) { return field(r.p.NextLink); }},
+        {"[%linkto.next.month.href%]", [](const P& r, std::string&) { return field(r.p.NextHref); }},
+        {"[%linkto.parent.by.month%]", [](const P& r, std::string&) { return field(r.p.ParentLink); }},
+        {"[%linkto.parent.by.month.href%]", [](const P& r, std::string&) { return field(r.p.ParentHref); }},
+    };
+    pageLinkRow<&V::PriorLink, &V::PriorHref>(s, "[%linkto.prior%]", "[%linkto.prior.css%]", "[%linkto.prior.href%]");
+    pageLinkRow<&V::NextLink, &V::NextHref>(s, "[%linkto.next%]", "[%linkto.next.css%]", "[%linkto.next.href%]");
+    pageLinkRow<&V::ParentLink, &V::ParentHref>(s, "[%linkto.parent%]", "[%linkto.parent.css%]",
+                                                "[%linkto.parent.href%]");
+    s.push_back({"[%category.title%]", [](const P& r, std::string&) { return field(r.e.CatTitle); }});
+    s.push_back({"[%category.text%]", [](const P& r, std::string&) { return field(r.e.CatText); }});
+    s.push_back({"[%linkto.parent.category%]", [](const P& r, std::string&) { return field(r.e.CatParentLink); }});
+    s.push_back(stateTag<kPageKindHome>("[%ISHOMEPAGE%]"));
+    s.push_back(stateTag<kPageKindIndex>("[%ISINDEXPAGE%]"));
+    s.push_back(stateTag<kPageKindEntries>("[%ISENTRYPAGE%]"));
+    s.push_back(stateTag<kPageKindArticle>("[%ISARTICLEPAGE%]"));
+    s.push_back(stateTag<kPageKindStatic>("[%ISSTATICPAGE%]"));
+    s.push_back(stateTag<kPageKindHidden>("[%ISHIDDENPAGE%]"));
+    s.push_back({"[%thispage.metatag.keywords%]",
+                 [](const P& r, std::string& m) { return made(m, util::escapeAttributeValue(r.p.PageKeywords)); }});
+    s.push_back({"[%thispage.metatag.description%]",
+                 [](const P& r, std::string& m) { return made(m, util::escapeAttributeValue(r.p.PageDescription)); }});
+    s.push_back(globalTag<&G::MainTitle>("[%mainpage.title%]"));
+    s.push_back({"[%mainpage.title.css%]",
+                 [](const P& r, std::string& m) { return made(m, span("maintitle", r.g.MainTitle)); }});
+    s.push_back(globalTag<&G::SiteLanguage>("[%site.language%]"));
+    s.push_back(globalTag<&G::MainUrl>("[%mainpage.url%]"));
+    s.push_back(
+        {"[%mainpage.url.css%]", [](const P& r, std::string& m) { return made(m, span("mainurl", r.g.MainUrl)); }});
+    s.push_back(globalTag<&G::MainAbout>("[%mainpage.about%]"));
+    s.push_back({"[%mainpage.about.css%]",
+                 [](const P& r, std::string& m) { return made(m, span("mainabout", r.g.MainAbout)); }});
+    globalLinkRow<&G::MonthLinksColumn>(s, "[%links.by.month.column%]", "[%links.by.month.column.css%]");
+    globalLinkRow<&G::MonthLinksRow>(s, "[%links.by.month.row%]", "[%links.by.month.row.css%]");
+    globalLinkRow<&G::StaticLinksColumn>(s, "[%links.static.column%]", "[%links.static.column.css%]");
+    globalLinkRow<&G::StaticLinksRow>(s, "[%links.static.row%]", "[%links.static.row.css%]");
+    s.push_back(globalTag<&G::NavbarColumn>("[%links.navbar.column%]"));
+    s.push_back(globalTag<&G::NavbarRow>("[%links.navbar.row%]"));
+    globalLinkRow<&G::ArticleLinksColumn>(s, "[%links.articles.column%]", "[%links.articles.column.css%]");
+    globalLinkRow<&G::ArticleLinksRow>(s, "[%links.articles.row%]", "[%links.articles.row.css%]");
+    globalLinkRow<&G::ParentSiteLink>(s, "[%linkto.parent.site%]", "[%linkto.parent.site.css%]");
+    globalLinkRow<&G::HomeLink, &G::HomeHref>(s, "[%linkto.index.mainpage%]", "[%linkto.index.mainpage.css%]",
+                                              "[%linkto.index.mainpage.href%]");
+    globalLinkRow<&G::ArticleIndexLink, &G::ArticleIndexHref>(
+        s, "[%linkto.index.articles%]", "[%linkto.index.articles.css%]", "[%linkto.index.articles.href%]");
+    globalLinkRow<&G::MonthIndexLink, &G::MonthIndexHref>(
+        s, "[%linkto.index.by.month%]", "[%linkto.index.by.month.css%]", "[%linkto.index.by.month.href%]");
+    s.push_back({"[%linkto.rss20.href%]",
+                 [](const P& r, std::string& m) { return made(m, PageNamePrefix() + r.g.Rss20FileName); }});
+    s.push_back({"[%linkto.rss091.href%]",
+                 [](const P& r, std::string& m) { return made(m, PageNamePrefix() + r.g.Rss091FileName); }});
+    s.push_back(globalTag<&G::CustomTag1>("[%custom.tag.1%]"));
+    s.push_back(globalTag<&G::CustomTag2>("[%custom.tag.2%]"));
+    s.push_back(globalTag<&G::CustomTag3>("[%custom.tag.3%]"));
+    s.push_back(globalTag<&G::CustomTag4>("[%custom.tag.4%]"));
+    s.push_back(globalTag<&G::CustomTag5>("[%custom.tag.5%]"));
+    s.push_back(globalTag<&G::CustomTag6>("[%custom.tag.6%]"));
+    s.push_back(globalTag<&G::CustomTag7>("[%custom.tag.7%]"));
+    s.push_back(globalTag<&G::CustomTag8>("[%custom.tag.8%]"));
+    s.push_back(globalTag<&G::CustomTag9>("[%custom.tag.9%]"));
+    s.push_back(globalTag<&G::CustomTag10>("[%custom.tag.10%]"));
+    s.push_back({"[%linkto.index.category%]",
+                 [](const P& r, std::string& m) { return made(m, StripLinkClasses(r.g.CategoryIndexLink)); }});
+    s.push_back({"[%links.by.category.column%]",
+                 [](const P& r, std::string& m) { return made(m, StripLinkClasses(r.g.CategoryLinksColumn)); }});
+    s.push_back({"[%links.by.category.row%]",
+                 [](const P& r, std::string& m) { return made(m, StripLinkClasses(r.g.CategoryLinksRow)); }});
+    s.push_back(globalTag<&G::CategoryIndexLink>("[%linkto.index.category.css%]"));
+    s.push_back(globalTag<&G::CategoryLinksColumn>("[%links.by.category.column.css%]"));
+    s.push_back(globalTag<&G::CategoryLinksRow>("[%links.by.category.row.css%]"));
+    globalLinkRow<&G::RecentLink, &G::RecentHref>(s, "[%linkto.index.recententries%]",
+                                                  "[%linkto.index.recententries.css%]",
+                                                  "[%linkto.index.recententries.href%]");
+    return s;
+  }());
+  return table;
+}
+
+}  // namespace
+
+std::string fillEntryTagsInText(std::string text, const templateEntryVars& entry) {
+  std::string out;
+  appendEntryTagsFilled(out, text, entry);
+  return out;
+}
+
+void FillEntryTagsInto(std::string& page, const TemplatePackage& package, int k, int s,
+                       const templateEntryVars& entry) {
+  appendEntryTagsFilled(page, package.slice(k, s), entry);
+}
+
+std::string FillPageTags(std::string t, const templateGlobalVars& g, const templateEntryVars& e,
+                         const templatePageVars& p) {
+  static thread_local std::string filled;
+  std::string& out = filled;
+  out.clear();
+  if (!fillInOneScan(t, out, 0, pageTagTable(), PageRecords{g, e, p}))
+    return fillPageTagsPiecewise(std::move(t), g, e, p);
   t.swap(out);  // the input's buffer is kept for the next page
   return t;
 }

@@ -142,6 +142,9 @@ void FillEntryTagsInto(std::string& page, const TemplatePackage& package, int k,
 void FillEntryTagsInto(std::string& page, int k, int s, const templateEntryVars& entry);
 // The entry tags of one text filled (what FillEntryTags does to the slice).
 std::string fillEntryTagsInText(std::string text, const templateEntryVars& entry);
+// The same replacements applied one after the other over the whole text, exactly
+// as listed: the definition fillEntryTagsInText is held to (it fills in one scan).
+std::string fillEntryTagsInOrder(std::string text, const templateEntryVars& entry);
 
 // Returns the page with every page, site, state, category, link and custom tag
 // filled, in the fixed order.
@@ -149,8 +152,8 @@ std::string FillPageTags(std::string page, const templateGlobalVars& global, con
                          const templatePageVars& pageVars);
 
 // The same replacements applied one after the other over the whole text, exactly
-// as listed: the definition FillPageTags is held to (it skips long runs of text
-// that no tag can touch).
+// as listed: the definition FillPageTags is held to (it fills in one scan, and
+// looks again only where a value could have formed a later tag).
 std::string FillPageTagsInOrder(std::string page, const templateGlobalVars& global, const templateEntryVars& entry,
                                 const templatePageVars& pageVars);
 

@@ -73,6 +73,7 @@ Steps pageSteps(const templateGlobalVars& g, const templateEntryVars& e, const t
   s.push_back({t("thispage.metatag.description"), attribute(p.PageDescription)});
   s.push_back({t("mainpage.title"), g.MainTitle});
   s.push_back({t("mainpage.title.css"), spanOf("maintitle", g.MainTitle)});
+  s.push_back({t("site.language"), g.SiteLanguage});
   s.push_back({t("mainpage.url"), g.MainUrl});
   s.push_back({t("mainpage.url.css"), spanOf("mainurl", g.MainUrl)});
   s.push_back({t("mainpage.about"), g.MainAbout});
@@ -340,6 +341,171 @@ TEST(TagEngineRandomTest, WholePageSequence) {
         << "round " << round;
   }
   SetRandomSource(before);
+}
+
+// ---- Every tag, and values that make tags ------------------------------------------
+
+// Every tag of both fills, from the reference sequences, with tags no fill knows.
+std::vector<std::string> everyTag() {
+  std::vector<std::string> tags;
+  for (const auto& [tag, value] : pageSteps({}, {}, {})) tags.push_back(tag);
+  for (const auto& [tag, value] : entrySteps({})) tags.push_back(tag);
+  for (const char* other : {"[%RANDOM%]", "[%unknown.tag%]", "[%Thispage.title%]", "[%ISHOMEPAGE %]"})
+    tags.push_back(other);
+  return tags;
+}
+
+// Pages and values built from pieces of tags: whole tags, tags cut in two around
+// another tag, open and closing halves, bare names, long link lists with and
+// without "%", empty values that join their neighbours.
+class TagPieces {
+ public:
+  explicit TagPieces(uint32_t seed) : rng_(seed), tags_(everyTag()) {}
+
+  size_t pick(size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(rng_); }
+  const std::string& anyTag() { return tags_[pick(tags_.size())]; }
+  std::string name() {
+    const std::string& tag = anyTag();
+    return tag.substr(2, tag.size() - 4);
+  }
+
+  std::string piece() {
+    switch (pick(12)) {
+      case 0:
+      case 1:
+      case 2: return anyTag();
+      case 3: {  // a tag cut by another tag, which may become empty or a name
+        const std::string n = name();
+        const size_t cut = pick(n.size() + 1);
+        return "[%" + n.substr(0, cut) + anyTag() + n.substr(cut) + "%]";
+      }
+      case 4: return "[%" + name() + (pick(2) ? "%" : "");
+      case 5: return (pick(2) ? "%" : "") + name() + "%]";
+      case 6: return name();
+      case 7: {
+        static const char* kBits[] = {"[", "]", "%", "[%", "%]", "~~", "[%IFNOTBLANK~~", "**[**%", "\">", "TRUE", "."};
+        return kBits[pick(sizeof kBits / sizeof kBits[0])];
+      }
+      case 8: return linkList();
+      case 9: {  // a tag whose value completes the name of another around it
+        if (known_.empty()) return anyTag();
+        const auto& [tag, value] = known_[pick(known_.size())];
+        std::vector<std::string> around;  // the names the value is a piece of
+        for (const std::string& other : tags_)
+          if (other.find(value, 2) != std::string::npos) around.push_back(other.substr(2, other.size() - 4));
+        if (around.empty()) return tag;
+        const std::string n = around[pick(around.size())];
+        const size_t at = value.empty() ? pick(n.size() + 1) : n.find(value);
+        if (at == std::string::npos) return tag;
+        return "[%" + n.substr(0, at) + tag + n.substr(at + value.size()) + "%]";
+      }
+      default: {
+        std::string s;
+        for (size_t i = 0, n = pick(12); i < n; ++i) s += "ab <p>\n.1"[pick(9)];
+        return s;
+      }
+    }
+  }
+
+  std::string text(size_t pieces) {
+    std::string s;
+    for (size_t i = 0; i < pieces; ++i) s += piece();
+    return s;
+  }
+
+  std::string linkList() {
+    std::string s = pick(4) == 0 ? "]" : "";
+    for (size_t i = 0, n = 3 + pick(40); i < n; ++i) {
+      s += "<a href=\"p" + std::to_string(i) + (pick(30) == 0 ? "%20" : "") + ".html\" class=\"" +
+           (pick(2) ? "menulink" : "entrylink") + "\">Page " + std::to_string(i) + "</a><br>\n";
+      if (pick(60) == 0) s += anyTag();
+    }
+    if (pick(4) == 0) s += "[";
+    return s;
+  }
+
+  std::string value() {
+    switch (pick(8)) {
+      case 0:
+      case 1: return std::string();
+      case 2: return linkList();
+      case 3: {  // a piece of a name
+        const std::string n = name();
+        const size_t at = pick(n.size());
+        return n.substr(at, 1 + pick(n.size() - at));
+      }
+      default: return text(pick(4));
+    }
+  }
+
+  // The tags and values of the records just filled, for pieces made around them.
+  void learn(Steps steps) { known_ = std::move(steps); }
+
+  void fill(templateGlobalVars& g, templateEntryVars& e, templatePageVars& p) {
+    for (std::string* f :
+         {&g.MainTitle, &g.MainUrl, &g.MainAbout, &g.MonthLinksColumn, &g.MonthLinksRow, &g.StaticLinksColumn,
+          &g.StaticLinksRow, &g.NavbarColumn, &g.NavbarRow, &g.ArticleLinksColumn, &g.ArticleLinksRow,
+          &g.ParentSiteLink, &g.HomeLink, &g.HomeHref, &g.ArticleIndexLink, &g.ArticleIndexHref, &g.MonthIndexLink,
+          &g.MonthIndexHref, &g.Rss20FileName, &g.Rss091FileName, &g.CustomTag1, &g.CustomTag2, &g.CustomTag3,
+          &g.CustomTag4, &g.CustomTag5, &g.CustomTag6, &g.CustomTag7, &g.CustomTag8, &g.CustomTag9, &g.CustomTag10,
+          &g.CategoryIndexLink, &g.CategoryLinksColumn, &g.CategoryLinksRow, &g.RecentLink, &g.RecentHref,
+          &g.SiteLanguage, &e.EntryId, &e.EntryTitle, &e.EntryDate, &e.EntryDateWords, &e.EntryText,
+          &e.EntryUrlRelated, &e.EntryTeaser, &e.EntryKeywords, &e.EntrySidebar, &e.EntryCustomField1,
+          &e.EntryCustomField2, &e.EntryCustomTitle1, &e.EntryCustomTitle2, &e.EntryDescription,
+          &e.EntryPermalinkHref, &e.CatTitle, &e.CatText, &e.CatParentLink, &p.PageTitle, &p.PageMenuTree,
+          &p.PriorLink, &p.PriorHref, &p.NextLink, &p.NextHref, &p.ParentLink, &p.ParentHref, &p.PageKeywords,
+          &p.PageDescription})
+      *f = value();
+    p.PageKind = static_cast<int32_t>(pick(9));
+  }
+
+ private:
+  std::mt19937 rng_;
+  std::vector<std::string> tags_;
+  Steps known_;
+};
+
+TEST(TagEngineRandomTest, OneScanFillsEqualThePlainSequenceWithEveryTag) {
+  TagPieces gen(31337);
+  SetPageNamePrefix("p-");
+  for (int round = 0; round < 2500; ++round) {
+    templateGlobalVars g;
+    templateEntryVars e;
+    templatePageVars p;
+    gen.fill(g, e, p);
+    Steps known = pageSteps(g, e, p);
+    for (auto& step : entrySteps(e)) known.push_back(step);
+    gen.learn(known);
+    const std::string page = gen.text(gen.pick(4) == 0 ? 120 : 1 + gen.pick(25));
+    ASSERT_EQ(FillPageTags(page, g, e, p), applySteps(page, pageSteps(g, e, p))) << "round " << round << ": " << page;
+    ASSERT_EQ(fillEntryTagsInText(page, e), applySteps(page, entrySteps(e))) << "round " << round << ": " << page;
+    ASSERT_EQ(fillEntryTagsInOrder(page, e), applySteps(page, entrySteps(e))) << "round " << round;
+  }
+  SetPageNamePrefix("");
+}
+
+// The page built so far may hold tag text of its own; only the slice is filled.
+TEST(TagEngineRandomTest, FillEntryTagsIntoLeavesThePageSoFarAlone) {
+  TagPieces gen(2718);
+  for (int round = 0; round < 500; ++round) {
+    templateGlobalVars g;
+    templateEntryVars e;
+    templatePageVars p;
+    gen.fill(g, e, p);
+    SliceList slices(10);
+    slices[0] = "1";
+    for (size_t i = 1; i < 7; ++i) slices[i] = gen.text(1 + gen.pick(20));
+    TemplatePackage pkg;
+    pkg.lines() = newPackageLines();
+    pkg.lines()[1] = encodeTemplateRecord(slices);
+    pkg.SplitTemplatePackage();
+    std::string page = gen.text(1 + gen.pick(6)), expected = page;
+    for (int s : {1, 2, 3, 4, 4, 5, 6}) {
+      FillEntryTagsInto(page, pkg, 4, s, e);
+      expected += applySteps(pkg.slice(4, s), entrySteps(e));
+    }
+    ASSERT_EQ(page, expected) << "round " << round;
+  }
 }
 
 }  // namespace

@@ -183,6 +183,39 @@ TEST(FillPageTagsTest, ValuesWithTagTextFollowTheOrder) {
   EXPECT_EQ(resolve(page), "see Title||two");
 }
 
+// A tag can be made by a replacement: a value completing a tag begun or ended
+// around it, or an empty value joining the two halves of a tag. It is filled
+// when its tag comes later in the order than every value it is made of.
+TEST(FillPageTagsTest, TagsMadeByReplacementsAreFilledOnlyByLaterTags) {
+  templatePageVars p;
+  p.PageTitle = "Title";
+  p.PageKind = kPageKindHome;
+  templateGlobalVars g;
+  g.CustomTag1 = "ONE";
+  g.MainTitle = "x[%custom.tag";
+  const std::string links(400, 'l');
+  g.NavbarColumn = links + "[%custom.tag.1%]" + links;
+  g.NavbarRow = links + "[%thispage.title%]";
+  EXPECT_EQ(FillPageTags("[%custom.tag.[%ISINDEXPAGE%]1%]", g, {}, p), "ONE") << "the empty state joins the halves";
+  EXPECT_EQ(FillPageTags("[%thispage.[%ISINDEXPAGE%]title%]", g, {}, p), "[%thispage.title%]")
+      << "the title came before the state tags";
+  EXPECT_EQ(FillPageTags("[%custom.tag.[%ISHOMEPAGE%]%]", g, {}, p), "[%custom.tag.TRUE%]");
+  g.MainUrl = "tag.1";
+  EXPECT_EQ(FillPageTags("[%custom.[%mainpage.url%]%]", g, {}, p), "ONE") << "a value that completes a name";
+  EXPECT_EQ(FillPageTags("[%mainpage.title%].1%] [%thispage.title%]", g, {}, p), "xONE Title");
+  EXPECT_EQ(FillPageTags("<nav>[%links.navbar.column%]</nav>", g, {}, p), "<nav>" + links + "ONE" + links + "</nav>");
+  EXPECT_EQ(FillPageTags("[%links.navbar.row%]", g, {}, p), links + "[%thispage.title%]");
+
+  templateEntryVars e;
+  e.EntryText = "[%entry.title%] [%entry.text%]";
+  e.EntryTitle = "[%entry.text%]";
+  EXPECT_EQ(fillEntryTagsInText("[%entry.text%]", e), "[%entry.text%] [%entry.text%]");
+  EXPECT_EQ(fillEntryTagsInText("[%entry.title%]", e), "[%entry.text%]");
+  e.EntryTitle.clear();
+  EXPECT_EQ(fillEntryTagsInText("[%entry.[%entry.title%]id%] [%entry.[%entry.id%]title%]", e), " [%entry.title%]")
+      << "entry.id comes after entry.title, entry.title before entry.id";
+}
+
 // Meta values go inside the attribute values of the templates' meta tags: a
 // quote in them must not end the attribute. Plain "&" is escaped; an "&" that
 // already starts a character reference is left alone, so a value written as
