@@ -1,5 +1,7 @@
 #include "generator/entry_format.h"
 
+#include <algorithm>
+
 #include "generator/markdown.h"
 #include "util/text.h"
 
@@ -18,7 +20,9 @@ size_t lineBreakAt(std::string_view text, size_t i) {
 
 }  // namespace
 
-std::string AutoFormat(std::string_view text, int32_t htmlFormatting) {
+namespace {
+
+std::string formatText(std::string_view text, int32_t htmlFormatting) {
   if (htmlFormatting == kFormatMarkdown) return markdownToHtml(text);
   if (htmlFormatting != kFormatLineBreaks) return std::string(text);
   // Two line breaks make a paragraph, a remaining one a line break, left to
@@ -29,7 +33,9 @@ std::string AutoFormat(std::string_view text, int32_t htmlFormatting) {
   while (i < text.size()) {
     const size_t first = lineBreakAt(text, i);
     if (first == 0) {
-      out += text[i++];
+      const size_t stop = std::min(text.find_first_of("\r\n", i), text.size());
+      out.append(text, i, stop - i);
+      i = stop;
       continue;
     }
     const size_t second = lineBreakAt(text, i + first);
@@ -42,6 +48,26 @@ std::string AutoFormat(std::string_view text, int32_t htmlFormatting) {
     }
   }
   return out;
+}
+
+}  // namespace
+
+// A run formats an entry's text for its list entry, then for its own page or its
+// feed item, one right after the other: the second time takes the first's
+// result. Comparing a text costs far less than formatting it (Markdown above all).
+std::string AutoFormat(std::string_view text, int32_t htmlFormatting) {
+  struct Last {
+    std::string text, formatted;
+    int32_t mode = -1;
+  };
+  if (htmlFormatting != kFormatLineBreaks && htmlFormatting != kFormatMarkdown) return std::string(text);
+  static thread_local Last last;
+  if (last.mode == htmlFormatting && last.text == text) return last.formatted;
+  std::string formatted = formatText(text, htmlFormatting);
+  last.text.assign(text);
+  last.formatted = formatted;
+  last.mode = htmlFormatting;
+  return formatted;
 }
 
 std::string CutTeaser(std::string_view text) {

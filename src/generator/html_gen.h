@@ -116,7 +116,8 @@ class PageBuilders {
   virtual void beginSiteValues(Generator&) {}
   // The list pass, for each row newest first (gen.row is read): static,
   // article and month links, the article index list, the category lists.
-  // The list pass reads the rows without their text (g.row.rec.BlogText is empty).
+  // The list pass reads the rows without their texts (g.row.rec.BlogText,
+  // BlogSidebar, BlogExtra1 and BlogExtra2 are empty).
   virtual void listPassRow(Generator&) {}
   // After the last row of the list pass (close an open article list).
   virtual void listPassEnd(Generator&) {}
@@ -150,6 +151,10 @@ class PageBuilders {
   virtual void homeStart(Generator&) {}
   virtual void feedsStart(Generator&) {}
   virtual void recentStart(Generator&) {}
+  // Asked for each row of the home pass before it is offered: whether the
+  // builders show the row's text. The row (gen.row) is read without its text;
+  // only when this says yes is the text read and gen.entryVars filled.
+  virtual bool homeRowNeedsText(Generator&) { return true; }
   virtual void homeRow(Generator&) {}
   virtual void feedsRow(Generator&) {}
   virtual void recentRow(Generator&) {}
@@ -244,9 +249,12 @@ class Generator {
 
  private:
   void resetState();
-  // Reads the current row into `row`; without the text (BlogText) when the
-  // pass shows no entry's text, so that nothing is decompressed for it.
+  // Reads the current row into `row`; without the texts (BlogText,
+  // BlogSidebar, BlogExtra1, BlogExtra2) when the pass shows none of them, so
+  // that nothing but the teaser is decompressed for it.
   void readRow(bool withText = true);
+  // Reads the texts of the row read without them.
+  void readText();
   void fillEntry();
   void loadTemplatePackage();
   void applyDefaultOptions();

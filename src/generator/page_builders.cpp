@@ -209,6 +209,7 @@ void SitePages::listPassRow(const store::BlogRec& row, const PeriodKeys& keys) {
   }
   if (type == store::kBlogEntry || type == store::kArticlePage) {
     listLinks_.addMonth(keys.monthKey, keys.monthCaption);
+    ++entryRows_;
   }
 
   if (o.ArchiveByCategory == 3) return;
@@ -428,7 +429,30 @@ void SitePages::startArchive(const PeriodKeys& keys, const EntryVars& entry) {
   archiveStarted_ = true;
 }
 
+// The home pass lists up to option 103 + 1 entries and offers the feeds up to
+// option 404 (at most 100); beyond a bound, the rest is read again.
+int64_t SitePages::rowsToKeep() const {
+  constexpr int64_t kMostKept = 1000;
+  const auto& o = ctx_.options;
+  const int64_t feedItems = std::clamp<int64_t>(o.RSSItemEntries, 1, 100);
+  return std::min(kMostKept, std::max(static_cast<int64_t>(o.IndexEntries) + 1, feedItems));
+}
+
+const SitePages::KeptEntry* SitePages::keptEntry(int32_t blogKey) const {
+  const auto it = kept_.find(blogKey);
+  return it == kept_.end() ? nullptr : &it->second;
+}
+
+bool SitePages::homePassNeedsText(const store::BlogRec& row) const {
+  if (row.BlogPageType != store::kBlogEntry && row.BlogPageType != store::kArticlePage) return false;
+  const bool shown = ctx_.options.IndexEntries >= listed_ || feed_.itemCounter() < feedSettings_.itemLimit;
+  return shown && !keptEntry(row.BlogKey);
+}
+
 void SitePages::archiveEntryRow(const store::BlogRec& row, const PeriodKeys& keys, const EntryVars& entry) {
+  if (archivedRows_++ >= entryRows_ - rowsToKeep()) {
+    kept_[row.BlogKey] = {row.BlogText, AutoFormat(row.BlogText, ctx_.options.HTMLFormatting), entry};
+  }
   {
     advance('m', month_, keys.monthKey, keys.monthCaption, monthPage_, keys, entry);
     if (mode_ == ArchiveMode::Weekly) advance('w', week_, keys.weekKey, keys.weekCaption, weekPage_, keys, entry);
@@ -643,7 +667,8 @@ void SitePages::homePageRow(const store::BlogRec& row, const EntryVars& entry) {
   }
 }
 
-void SitePages::feedRow(const store::BlogRec& row, const PeriodKeys& keys) {
+void SitePages::feedRow(const store::BlogRec& row, const PeriodKeys& keys, std::string_view text,
+                        const std::string* formatted) {
   const auto& o = ctx_.options;
   FeedItem item;
   item.type = row.BlogPageType;
@@ -652,10 +677,10 @@ void SitePages::feedRow(const store::BlogRec& row, const PeriodKeys& keys) {
   item.link = feedSettings_.blogAddress + EntryPermalinkHref(ctx_.names, mode_, row, keys);
   item.date = row.BlogDateTime;
   if (feed_.itemCounter() < feedSettings_.itemLimit) {  // the texts only for items that make it
-    item.formattedText = AutoFormat(row.BlogText, o.HTMLFormatting);
+    item.formattedText = formatted ? *formatted : AutoFormat(text, o.HTMLFormatting);
     // A Markdown text's first lines are read without its markup.
-    item.plainTeaser = CutTeaser(o.HTMLFormatting == kFormatMarkdown ? std::string_view(item.formattedText)
-                                                                     : std::string_view(row.BlogText));
+    item.plainTeaser =
+        CutTeaser(o.HTMLFormatting == kFormatMarkdown ? std::string_view(item.formattedText) : text);
     item.formattedTeaser = CutTeaser(item.formattedText);
     item.coolUrl = row.BlogCoolURL;
   }
@@ -758,15 +783,23 @@ class SitePageBuilders : public PageBuilders {
   void homeStart(Generator& g) override { pages_->startHomePage(g.homeEntryVars); }
   void feedsStart(Generator& g) override { pages_->startFeeds(g.row.valid ? g.row.rec.BlogDateTime : 0); }
   void recentStart(Generator& g) override { pages_->startRecentPage(g.recentEntryVars); }
+  bool homeRowNeedsText(Generator& g) override { return pages_->homePassNeedsText(g.row.rec); }
   void homeRow(Generator& g) override {
-    pages_->homePageRow(g.row.rec, g.entryVars);
+    const SitePages::KeptEntry* kept = pages_->keptEntry(g.row.rec.BlogKey);
+    pages_->homePageRow(g.row.rec, kept ? kept->vars : g.entryVars);
     g.listedEntries = pages_->listedEntries();
   }
   void feedsRow(Generator& g) override {
-    pages_->feedRow(g.row.rec, g.row.keys);
+    if (const SitePages::KeptEntry* kept = pages_->keptEntry(g.row.rec.BlogKey))
+      pages_->feedRow(g.row.rec, g.row.keys, kept->text, &kept->formatted);
+    else
+      pages_->feedRow(g.row.rec, g.row.keys, g.row.rec.BlogText);
     g.feedItems = pages_->feedItems();
   }
-  void recentRow(Generator& g) override { pages_->recentPageRow(g.row.rec, g.entryVars); }
+  void recentRow(Generator& g) override {
+    const SitePages::KeptEntry* kept = pages_->keptEntry(g.row.rec.BlogKey);
+    pages_->recentPageRow(g.row.rec, kept ? kept->vars : g.entryVars);
+  }
   void homeEnd(Generator& g) override { pages_->finishHomePage(g.hasHomePriorPeriod ? &g.homePriorPeriod : nullptr); }
   void feedsEnd(Generator&) override { pages_->finishFeeds(); }
   void recentEnd(Generator& g) override {

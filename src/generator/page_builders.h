@@ -116,8 +116,22 @@ class SitePages {
   void startFeeds(util::DateTime newestRowDate);
   void startRecentPage(const EntryVars& recentEntry);
   void homePageRow(const store::BlogRec& row, const EntryVars& entry);
-  void feedRow(const store::BlogRec& row, const PeriodKeys& keys);
+  // text: the row's BlogText; formatted: its AutoFormat, when already made.
+  void feedRow(const store::BlogRec& row, const PeriodKeys& keys, std::string_view text,
+               const std::string* formatted = nullptr);
   void recentPageRow(const store::BlogRec& row, const EntryVars& entry);
+
+  // The newest blog entries and articles, as many as the home pass can show,
+  // keep their text, its formatted form and their record from the archive
+  // pass, so that the home pass does not read and format them again.
+  struct KeptEntry {
+    std::string text, formatted;
+    EntryVars vars;
+  };
+  const KeptEntry* keptEntry(int32_t blogKey) const;
+  // Whether the home pass shows this row (on the home page, the recent-entries
+  // page or in a feed) and has not kept its text: then it must be read.
+  bool homePassNeedsText(const store::BlogRec& row) const;
   // prior: the period the run remembered for the home page's prior link (the
   // last row visited while the home list was not yet full), nullptr when none.
   void finishHomePage(const PeriodKeys* prior);
@@ -180,6 +194,11 @@ class SitePages {
   std::unordered_map<int32_t, size_t> slotIndex_;
   std::vector<CategoryRow> categories_;
   LinkList categoryLinks_;
+
+  // Blog entries and articles: counted by the list pass, met by the archive pass.
+  int64_t entryRows_ = 0, archivedRows_ = 0;
+  std::unordered_map<int32_t, KeptEntry> kept_;
+  int64_t rowsToKeep() const;
 
   // Archive pass.
   PeriodState month_, week_, day_;

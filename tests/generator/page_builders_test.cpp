@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "generator/entry_format.h"
 #include "generator/page_output.h"
 #include "store/blog_db.h"
 #include "support/test_support.h"
@@ -37,13 +38,15 @@ const char* const kSlices[7][7] = {
      "[A:[%entry.text%]]", "[B]", "[E[%entry.id%]]", "[C]", "</static>"},
 };
 
-templates::TemplatePackage testPackage() {
+// listedText: the home and recent-entries pages show each listed entry's text too.
+templates::TemplatePackage testPackage(bool listedText = false) {
   templates::TemplatePackage p;
   p.lines() = templates::newPackageLines();
   for (int k = 2; k <= 6; ++k) {
     templates::SliceList sl(10);
     sl[0] = std::to_string(k);
     for (int s = 1; s <= 6; ++s) sl[s] = kSlices[k][s];
+    if (listedText && (k == 2 || k == 6)) sl[4] = "[E[%entry.id%]:[%entry.text%]]";
     sl[9] = std::string(60, '.');
     p.lines()[k] = templates::encodeTemplateRecord(sl);
   }
@@ -152,15 +155,29 @@ class SitePagesTest : public ::testing::Test {
     pages.startRecentPage(recentEntry);
     PeriodKeys prior;
     bool havePrior = false;
-    for (const auto& r : rows_) {
-      const PeriodKeys keys = periodKeysOf(r.BlogDateTime);
+    for (const auto& full : rows_) {
+      const PeriodKeys keys = periodKeysOf(full.BlogDateTime);
       if (options_.IndexEntries >= pages.listedEntries()) {
         prior = keys;
         havePrior = true;
       }
-      pages.homePageRow(r, record(r));
-      pages.feedRow(r, keys);
-      pages.recentPageRow(r, record(r));
+      if (homePassAsTheRun_) {
+        // As the run drives it: the text only when the pages ask for it, the
+        // kept records of the newest entries instead when there are some.
+        store::BlogRec r = full;
+        if (!pages.homePassNeedsText(r)) r.BlogText.clear();
+        const SitePages::KeptEntry* kept = pages.keptEntry(r.BlogKey);
+        pages.homePageRow(r, kept ? kept->vars : record(r));
+        if (kept)
+          pages.feedRow(r, keys, kept->text, &kept->formatted);
+        else
+          pages.feedRow(r, keys, r.BlogText);
+        pages.recentPageRow(r, kept ? kept->vars : record(r));
+        continue;
+      }
+      pages.homePageRow(full, record(full));
+      pages.feedRow(full, keys, full.BlogText);
+      pages.recentPageRow(full, record(full));
     }
     pages.finishHomePage(havePrior ? &prior : nullptr);
     pages.finishFeeds();
@@ -190,12 +207,54 @@ class SitePagesTest : public ::testing::Test {
   std::vector<store::BlogRec> rows_;
   std::vector<CategoryRow> categories_;
   bool indexOverwrite_ = false;
+  bool homePassAsTheRun_ = false;
   GlobalVars globals_;
 };
 
+// The home pass reads the text only of rows it shows and takes the newest
+// entries' texts and records from the archive pass: the home page, the feeds
+// and the recent-entries page come out as when every row is read again. Blogs
+// shorter and longer than what is kept, both feed forms, Markdown.
+TEST_F(SitePagesTest, HomePassFromKeptEntriesGivesTheSamePages) {
+  struct Case {
+    int rows;
+    int32_t indexEntries, feedItems, feedText, formatting;
+  };
+  for (const Case c : {Case{40, 4, 7, 0, kFormatLineBreaks}, Case{40, 12, 3, 1, kFormatMarkdown},
+                       Case{30, 100, 100, 0, kFormatOwnHtml}, Case{1300, 1050, 20, 0, kFormatLineBreaks}}) {
+    rows_.clear();
+    int newestListed = 0;
+    for (int i = 0; i < c.rows; ++i) {
+      const int32_t type = i % 5 == 0 ? store::kArticlePage : i % 7 == 0 ? store::kStaticPage : store::kBlogEntry;
+      if (type != store::kStaticPage) newestListed = i + 1;
+      rows_.push_back(
+          row(i + 1, type, {2004 + i / 300, 1 + (i / 25) % 12, 1 + i % 25, 9}, "Entry " + std::to_string(i),
+              type == store::kBlogEntry ? "" : "page" + std::to_string(i),
+              "*text* " + std::to_string(i) + "\n\nmore " + std::string(static_cast<size_t>(i % 300), 'x')));
+    }
+    options_.IndexEntries = c.indexEntries;
+    options_.RSSItemEntries = c.feedItems;
+    options_.RSSItemText = c.feedText;
+    options_.HTMLFormatting = c.formatting;
+    options_.ShowRecentOnHome = 1;
+    package_ = testPackage(true);
+    std::vector<std::string> everyRowRead, asTheRun;
+    for (bool run : {false, true}) {
+      homePassAsTheRun_ = run;
+      generate();
+      for (const char* name : {"index.html", "recent.html", "rss.xml", "index.rss"})
+        (run ? asTheRun : everyRowRead).push_back(exists(name) ? page(name) : std::string("missing"));
+    }
+    for (size_t i = 0; i < everyRowRead.size(); ++i)
+      ASSERT_EQ(asTheRun[i], everyRowRead[i]) << "case of " << c.rows << " rows, page " << i;
+    EXPECT_NE(everyRowRead[2].find("more"), std::string::npos) << "the feed shows the texts";
+    EXPECT_NE(everyRowRead[0].find("[E" + std::to_string(newestListed) + ":"), std::string::npos)
+        << "the newest entries are on the home page";
+  }
+}
+
 TEST_F(SitePagesTest, MonthlyPagesLinkPriorAndNextMonths) {
-  rows_ = {row(1, store::kBlogEntry, {2004, 1, 10, 9}, "January"),
-           row(2, store::kBlogEntry, {2004, 3, 5, 9}, "March"),
+  rows_ = {row(1, store::kBlogEntry, {2004, 1, 10, 9}, "January"), row(2, store::kBlogEntry, {2004, 3, 5, 9}, "March"),
            row(3, store::kBlogEntry, {2004, 3, 6, 9}, "March too")};
   generate();
   EXPECT_EQ(page("200401.html"),
