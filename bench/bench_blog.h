@@ -4,6 +4,7 @@
 // every benchmark builds the same blog.
 #pragma once
 
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -37,9 +38,22 @@ std::string prose(std::mt19937& rng, size_t bytes) {
   return s;
 }
 
+// The mix of entry types: 70 % blog entries, 25 % articles, 5 % static pages
+// (every page's navigation bar lists every static page, so the output grows with
+// the square of the blog); all articles; or the mix with ten static pages only.
+enum class BlogShape { Mixed, AllArticles, TenStaticPages };
+
+inline const char* shapeName(BlogShape shape) {
+  switch (shape) {
+    case BlogShape::AllArticles: return "all articles";
+    case BlogShape::TenStaticPages: return "ten static pages";
+    default: return "70/25/5";
+  }
+}
+
 // Fills a freshly created blog (its sample entries removed) with the categories
 // and `count` entries. rng continues to be used by the caller afterwards.
-inline void fillBenchmarkBlog(store::BlogDb& blog, int count, bool allArticles, std::mt19937& rng) {
+inline void fillBenchmarkBlog(store::BlogDb& blog, int count, BlogShape shape, std::mt19937& rng) {
   blog.database().exec("DELETE FROM tblBlog");  // the sample entries
   blog.database().notifyDataChanged("tblBlog");
   {
@@ -58,7 +72,10 @@ inline void fillBenchmarkBlog(store::BlogDb& blog, int count, bool allArticles, 
     std::uniform_int_distribution<int> cat(1, 20), kind(0, 99);
     for (int i = 0; i < count; ++i) {
       const int k = kind(rng);
-      const int type = allArticles ? 1 : (k < 70 ? 0 : k < 95 ? 1 : 2);
+      int type = k < 70 ? 0 : k < 95 ? 1 : 2;
+      if (shape == BlogShape::AllArticles) type = 1;
+      // Ten static pages spread over the blog, the others entries and articles.
+      if (shape == BlogShape::TenStaticPages) type = i % std::max(1, count / 10) == 5 ? 2 : k < 75 ? 0 : 1;
       t.insert();
       t.setDateTime("BlogDateTime", start + span * i / count + 0.375);
       t.setInteger("BlogPageType", type);
@@ -72,6 +89,10 @@ inline void fillBenchmarkBlog(store::BlogDb& blog, int count, bool allArticles, 
     }
     tx.commit();
   }
+}
+
+inline void fillBenchmarkBlog(store::BlogDb& blog, int count, bool allArticles, std::mt19937& rng) {
+  fillBenchmarkBlog(blog, count, allArticles ? BlogShape::AllArticles : BlogShape::Mixed, rng);
 }
 
 }  // namespace tessary::bench
