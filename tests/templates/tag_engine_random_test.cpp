@@ -189,6 +189,15 @@ std::string referenceResolve(const std::string& page, uint32_t n) {
   return replaceAll(replaceAll(text, "**[**%", "[%"), "**%**]", "%]");
 }
 
+// A package whose first template record holds these slices.
+TemplatePackage packageWith(const SliceList& slices) {
+  TemplatePackage pkg;
+  pkg.lines() = newPackageLines();
+  pkg.lines()[1] = encodeTemplateRecord(slices);
+  pkg.SplitTemplatePackage();
+  return pkg;
+}
+
 class Generator {
  public:
   explicit Generator(uint32_t seed) : rng_(seed) {}
@@ -298,10 +307,7 @@ TEST(TagEngineRandomTest, FillEntryTagsEqualsTheSequenceOfReplacements) {
     SliceList slices(10);
     slices[0] = "1";
     slices[4] = gen.text(30);
-    TemplatePackage pkg;
-    pkg.lines() = newPackageLines();
-    pkg.lines()[1] = encodeTemplateRecord(slices);
-    pkg.SplitTemplatePackage();
+    const TemplatePackage pkg = packageWith(slices);
     const std::string before = gen.text(5);
     ASSERT_EQ(FillEntryTags(pkg, 4, before, kEachEntry, e, p, g), before + applySteps(slices[4], entrySteps(e)))
         << "round " << round;
@@ -495,10 +501,7 @@ TEST(TagEngineRandomTest, FillEntryTagsIntoLeavesThePageSoFarAlone) {
     SliceList slices(10);
     slices[0] = "1";
     for (size_t i = 1; i < 7; ++i) slices[i] = gen.text(1 + gen.pick(20));
-    TemplatePackage pkg;
-    pkg.lines() = newPackageLines();
-    pkg.lines()[1] = encodeTemplateRecord(slices);
-    pkg.SplitTemplatePackage();
+    const TemplatePackage pkg = packageWith(slices);
     std::string page = gen.text(1 + gen.pick(6)), expected = page;
     for (int s : {1, 2, 3, 4, 4, 5, 6}) {
       FillEntryTagsInto(page, pkg, 4, s, e);
