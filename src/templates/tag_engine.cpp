@@ -6,6 +6,7 @@
 #include <cstring>
 #include <optional>
 #include <random>
+#include <stdexcept>
 #include <unordered_map>
 #include <vector>
 
@@ -397,9 +398,12 @@ template <class Records>
 class TagTable {
  public:
   explicit TagTable(std::vector<TagStep<Records>> steps) : steps_(std::move(steps)) {
-    steps_.resize(std::min(steps_.size(), kMaxSteps));
+    // The scan finds a tag by its name characters; the values have room for kMaxSteps.
+    if (steps_.size() > kMaxSteps) throw std::logic_error("tag table longer than kMaxSteps");
     for (size_t i = 0; i < steps_.size(); ++i) {
       const std::string_view tag = steps_[i].tag;
+      if (tag.size() < 5 || !std::all_of(tag.begin() + 2, tag.end() - 2, isNameChar))
+        throw std::logic_error("tag table holds a tag the scan cannot find: " + std::string(tag));
       byName_.emplace(tag.substr(2, tag.size() - 4), i);
       longestName_ = std::max(longestName_, tag.size() - 4);
     }
