@@ -8,9 +8,10 @@ foreach(layer IN LISTS TESSARY_CORE_LAYERS)
   list(APPEND TESSARY_CORE_SOURCES ${layer_sources})
 endforeach()
 
+find_package(Threads REQUIRED)  # the generation run builds pages on worker threads
 add_library(tessary_core STATIC ${TESSARY_CORE_SOURCES})
 target_include_directories(tessary_core PUBLIC ${PROJECT_SOURCE_DIR}/src)
-target_link_libraries(tessary_core PUBLIC SQLite::SQLite3 ZLIB::ZLIB PRIVATE PkgConfig::MD4C tessary_warnings)
+target_link_libraries(tessary_core PUBLIC SQLite::SQLite3 ZLIB::ZLIB Threads::Threads PRIVATE PkgConfig::MD4C tessary_warnings)
 if(GSF_FOUND)
   target_link_libraries(tessary_core PUBLIC PkgConfig::GSF)
   target_compile_definitions(tessary_core PUBLIC TESSARY_HAVE_GSF=1)

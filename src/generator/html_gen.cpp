@@ -147,10 +147,14 @@ std::string Generator::describeCurrentEntry() const {
 }
 
 bool Generator::WritePage(const std::string& name, std::string_view text, std::string_view source) {
-  if (!output_) throw OutputError("No generation run is going on");
-  const bool written = output_->WritePage(name, text, source);
+  return submitPage(name, PageDraft{std::string(text), nullptr, {}, {}}, source);
+}
+
+bool Generator::submitPage(const std::string& name, PageDraft draft, std::string_view source) {
+  if (!output_ || !jobs_) throw OutputError("No generation run is going on");
+  const bool accepted = jobs_->submit(name, std::move(draft), source);
   if (util::endsWithNoCase(name, ".html") || util::endsWithNoCase(name, ".htm")) pagesOfRun_.push_back(name);
-  return written;
+  return accepted;
 }
 
 std::string Generator::addSlice(int k, std::string text, int s, const templates::templateEntryVars& entry,
@@ -167,25 +171,25 @@ std::string Generator::finishPage(std::string text, const templates::templateGlo
 }
 
 void Generator::loadTemplatePackage() {
-  store::UserInterface& ui = blog_.ui();
+  store::UserInterface& ui = blog().ui();
   const std::string& chosen = options().TemplateFile;
-  if (!package_.OpenTemplatePackage(util::joinPath(blog_.programFolder(), chosen), ui)) {
-    log_.AppendColouredLine(colours::kRed, "Error opening template package: " + chosen);
-    if (!package_.OpenTemplatePackage(util::joinPath(blog_.programFolder(), "@default.tem"), ui)) {
-      log_.AppendColouredLine(colours::kRed, "Error opening default template package: @default.tem");
-      log_.AppendColouredLine(colours::kRed, "Loading internal copy of default template package instead.");
+  if (!package_.OpenTemplatePackage(util::joinPath(blog().programFolder(), chosen), ui)) {
+    log().AppendColouredLine(colours::kRed, "Error opening template package: " + chosen);
+    if (!package_.OpenTemplatePackage(util::joinPath(blog().programFolder(), "@default.tem"), ui)) {
+      log().AppendColouredLine(colours::kRed, "Error opening default template package: @default.tem");
+      log().AppendColouredLine(colours::kRed, "Loading internal copy of default template package instead.");
       package_.LoadBuiltInTemplatePackage();
     }
   }
   package_.SplitTemplatePackage();
-  log_.AppendLine("Loading Template Package complete...");
+  log().AppendLine("Loading Template Package complete...");
   // The pages link the template's files by the package's names: a picture or
   // file that takes a template file's place keeps that name.
   for (const std::string& line : package_.lines()) {
     templates::FileRecord record;
     if (templates::parseFileRecord(line, record)) output_->preferSpelling(record.name);
   }
-  templates::InstallTemplateFiles(package_, blog_, log_, *output_);
+  templates::InstallTemplateFiles(package_, blog_, log(), *output_);
 }
 
 void Generator::applyDefaultOptions() {
@@ -215,7 +219,7 @@ void Generator::applyDefaultOptions() {
 
 void Generator::listPass() {
   // The list pass gathers links, titles and teasers: no entry's text.
-  store::Table& t = blog_.tblBlog();
+  store::Table& t = blog().tblBlog();
   t.first();
   readRow(false);
   while (!t.eof()) {
@@ -228,7 +232,7 @@ void Generator::listPass() {
 }
 
 void Generator::archivePass() {
-  store::Table& t = blog_.tblBlog();
+  store::Table& t = blog().tblBlog();
   t.last();
   readRow();
   fillEntry();
@@ -247,7 +251,7 @@ void Generator::archivePass() {
           homeEntryKey = row.rec.BlogKey;
           homeEntryVars = entryVars;
         } else {
-          log_.AppendColouredLine(colours::kRed, "*** Error: Duplicate Home Page entry will be skipped ***");
+          log().AppendColouredLine(colours::kRed, "*** Error: Duplicate Home Page entry will be skipped ***");
         }
         break;
       case store::kRecentEntriesPage:
@@ -255,7 +259,7 @@ void Generator::archivePass() {
           recentEntryKey = row.rec.BlogKey;
           recentEntryVars = entryVars;
         } else {
-          log_.AppendColouredLine(colours::kRed, "*** Error: Duplicate Recent Entries page will be skipped ***");
+          log().AppendColouredLine(colours::kRed, "*** Error: Duplicate Recent Entries page will be skipped ***");
         }
         break;
       case store::kRedirectPage: builders_->redirectPage(*this); break;
@@ -302,31 +306,31 @@ void Generator::homePass() {
 }
 
 void Generator::writePicturesAndFiles() {
-  store::Table& pictures = blog_.tblPictures();
+  store::Table& pictures = blog().tblPictures();
   if (!pictures.isEmpty()) {
     RowKeeper keep(pictures);
     for (pictures.first(); !pictures.eof(); pictures.next()) {
       // A picture that cannot be saved is skipped; the next one follows.
       try {
         const std::string name = pictures.asString("BlogPictureName");
-        log_.AppendLine("processing picture " + name);
+        log().AppendLine("processing picture " + name);
         output_->WriteStoredFile(PageOutput::StoredKind::Picture, name, pictures.asInteger("BlogPictureCRC"),
                                  [&] { return pictures.blobBytes("BlogPicture"); });
       } catch (const store::StoreError&) {
       }
     }
   }
-  store::Table& files = blog_.tblFiles();
+  store::Table& files = blog().tblFiles();
   if (!files.isEmpty()) {
     RowKeeper keep(files);
     const std::string homePage = names().page(options().IndexPageName);
     for (files.first(); !files.eof(); files.next()) {
       try {
         const std::string name = files.asString("BlogFileName");
-        log_.AppendLine("processing file " + name);
+        log().AppendLine("processing file " + name);
         if (util::equalsNoCase(name, homePage)) {
           indexOverwrite = true;
-          log_.AppendColouredLine(colours::kGreen, "*** This page will overwrite the Blog Index Page ***");
+          log().AppendColouredLine(colours::kGreen, "*** This page will overwrite the Blog Index Page ***");
         }
         output_->WriteStoredFile(PageOutput::StoredKind::File, name, files.asInteger("BlogFileCRC"),
                                  [&] { return files.blobBytes("BlogFile"); });
@@ -344,13 +348,13 @@ void Generator::writeSitemap() {
   const store::BlogOptionsRec& o = options();
   const std::string name = "sitemap.xml";
   if (!isAbsoluteWebAddress(o.BlogUrl)) {
-    log_.AppendColouredLine(colours::kRed, "No " + name + ": the Blog URL (option 102) \"" + o.BlogUrl +
+    log().AppendColouredLine(colours::kRed, "No " + name + ": the Blog URL (option 102) \"" + o.BlogUrl +
                                             "\" is not an address starting with http:// or https://.");
     return;
   }
-  for (const store::GridRow& f : store::readGridRows(blog_.tblFiles(), {"BlogFileName"})) {
+  for (const store::GridRow& f : store::readGridRows(blog().tblFiles(), {"BlogFileName"})) {
     if (!f.values.empty() && util::equalsNoCase(f.values[0], name)) {
-      log_.AppendLine("...The blog's own extra file " + f.values[0] + " is the site map");
+      log().AppendLine("...The blog's own extra file " + f.values[0] + " is the site map");
       return;
     }
   }
@@ -363,7 +367,7 @@ void Generator::writeSitemap() {
     v = std::max(v, d);
   };
   for (const store::GridRow& r :
-       store::readGridRows(blog_.tblBlog(), {"BlogPageType", "BlogPageName", "BlogDateTime"})) {
+       store::readGridRows(blog().tblBlog(), {"BlogPageType", "BlogPageName", "BlogDateTime"})) {
     if (r.values.size() < 3) continue;
     int32_t type = 0;
     util::parseInt(r.values[0], type);
@@ -403,12 +407,12 @@ void Generator::writeSitemap() {
 
 void Generator::summary() {
   const RunCounters& c = output_->counters();
-  log_.AppendLine("Output Location: " + outputFolder_);
-  log_.AppendLine("Added or Changed: " + std::to_string(c.pagesAddedOrChanged) + " pages, " +
+  log().AppendLine("Output Location: " + outputFolder_);
+  log().AppendLine("Added or Changed: " + std::to_string(c.pagesAddedOrChanged) + " pages, " +
                   std::to_string(static_cast<int64_t>(c.filesAddedOrChanged) + c.picturesAddedOrChanged) +
                   " files and pictures ");
-  log_.AppendLine("Removed: " + std::to_string(c.pagesRemoved) + " pages ");
-  log_.AppendLine("Done!");
+  log().AppendLine("Removed: " + std::to_string(c.pagesRemoved) + " pages ");
+  log().AppendLine("Done!");
 }
 
 void Generator::GeneratePages() {
@@ -430,19 +434,33 @@ void Generator::GeneratePages() {
   struct OutputCloser {
     Generator& g;
     ~OutputCloser() {
+      g.jobs_.reset();  // the pages a failure left in flight are dropped
       g.counters_ = g.output_->counters();
       g.output_.reset();
     }
   } closer{*this};
+  runThreads_ = PageJobs::threadsFor(pageThreads_);
+  jobs_ = std::make_unique<PageJobs>(*output_, log_, runThreads_);
+  try {
+    generateSite();
+  } catch (...) {
+    // What was handed in before the failure of the run's own thread is
+    // applied first, as it would have been on one thread (a failure among
+    // those pages then stops the run in its place).
+    jobs_->drain();
+    throw;
+  }
+}
 
+void Generator::generateSite() {
   output_->ResetNewChecksums();
   if (!util::directoryExists(outputFolder_) && !util::createDirectories(outputFolder_).ok())
     throw OutputError("Cannot create " + outputFolder_);
-  log_.AppendLine("Output Location is " + outputFolder_);
+  log().AppendLine("Output Location is " + outputFolder_);
   // What a run killed between writing a file and putting it in place left.
   for (const std::string& name : util::removeTemporaryLeftovers(outputFolder_))
-    log_.AppendLine("...Removed the unfinished file " + name + " of an earlier run");
-  log_.AppendLine("Loading Template Package...");
+    log().AppendLine("...Removed the unfinished file " + name + " of an earlier run");
+  log().AppendLine("Loading Template Package...");
   loadTemplatePackage();
   applyDefaultOptions();
 
@@ -475,6 +493,8 @@ void Generator::GeneratePages() {
   archivePass();
   homePass();
   writeSitemap();
+  // Every page is in place before the pictures, the files and the orphans.
+  jobs_->drain();
   writePicturesAndFiles();
   output_->RemoveOrphans();
   // Recorded last: a run that ended before this point leaves the publishers

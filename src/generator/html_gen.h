@@ -28,6 +28,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "generator/page_jobs.h"
 #include "generator/page_output.h"
 #include "generator/site_naming.h"
 #include "store/blog_db.h"
@@ -180,6 +181,13 @@ class Generator {
   // stored. REQUIRES: a blog is open.
   void GeneratePages();
 
+  // The threads that finish and write pages (see PageJobs): 1 for everything
+  // on the run's thread, 0 (the default) for TESSARY_PAGE_THREADS or else one
+  // per core. The log, the blog file and the output are the same either way.
+  void setPageThreads(unsigned threads) { pageThreads_ = threads; }
+  // The threads of the current (or last) run.
+  unsigned pageThreads() const { return runThreads_; }
+
   // The path "Preview Pages" opens: output folder + prefix + option 241 +
   // extension. The output folder is the blog's even before a first run.
   std::string previewPath();
@@ -189,7 +197,9 @@ class Generator {
   // ---- The state the page builders work with -------------------------------
 
   store::BlogDb& blog() { return blog_; }
-  ProgressLog& log() { return log_; }
+  // The run's log: while pages are in flight, a line waits for the page
+  // handed in before it.
+  ProgressLog& log() { return jobs_ ? jobs_->log() : log_; }
   // The open blog's current options (the run fills empty ones with defaults).
   store::BlogOptionsRec& options() { return blog_.options(); }
   const templates::TemplatePackage& package() const { return package_; }
@@ -205,10 +215,15 @@ class Generator {
   // The counters of the current (or last) run.
   RunCounters& counters() { return output_ ? output_->counters() : counters_; }
 
-  // Tracks and writes one page or feed (see PageOutput::WritePage). `source`
-  // names the entry or category the name came from, for the red line when the
-  // name is refused. REQUIRES: a run is going on.
+  // Hands one finished page or feed to the run, which tracks and writes it (see
+  // PageOutput::WritePage) in its turn. `source` names the entry or category the
+  // name came from, for the red line when the name is refused. Returns false
+  // when the name is refused; raises the failure of a page handed in before
+  // (this one's own is raised by a later call or by the end of the pass).
+  // REQUIRES: a run is going on.
   bool WritePage(const std::string& name, std::string_view text, std::string_view source = {});
+  // The same for a page still to be finished by the tag engine.
+  bool submitPage(const std::string& name, PageDraft draft, std::string_view source = {});
 
   // Page assembly: the text followed by slice s of template k with the entry
   // tags filled from `entry`.
@@ -249,6 +264,8 @@ class Generator {
 
  private:
   void resetState();
+  // The run after its output is set up: the steps from the output folder on.
+  void generateSite();
   // Reads the current row into `row`; without the texts (BlogText,
   // BlogSidebar, BlogExtra1, BlogExtra2) when the pass shows none of them, so
   // that nothing but the teaser is decompressed for it.
@@ -276,6 +293,9 @@ class Generator {
   std::string pagePrefix_;
   RunCounters counters_;
   std::unique_ptr<PageOutput> output_;
+  unsigned pageThreads_ = 0;
+  unsigned runThreads_ = 1;
+  std::unique_ptr<PageJobs> jobs_;  // the pages of the run in flight
 };
 
 // "Preview Pages": the path to open in a browser, or the message to show when

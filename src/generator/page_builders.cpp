@@ -78,9 +78,19 @@ std::string& SitePages::addSlice(std::string& text, int templ, int slice, const 
   return text;
 }
 
-std::string SitePages::finishText(std::string& text, const GlobalVars& global, const EntryVars& entry,
-                                  const PageVars& page) const {
-  return templates::ResolveCommands(templates::FillPageTags(std::move(text), global, entry, page));
+void SitePages::finishPage(const std::string& name, std::string& text, std::shared_ptr<const GlobalVars> global,
+                           const EntryVars& entry, const PageVars& page, const std::string& source) {
+  ctx_.write(name, PageDraft{std::move(text), std::move(global), entry, page}, source);
+  text.clear();
+}
+
+void SitePages::writeFinished(const std::string& name, std::string text, const std::string& source) {
+  ctx_.write(name, PageDraft{std::move(text), nullptr, {}, {}}, source);
+}
+
+const std::shared_ptr<const GlobalVars>& SitePages::sharedGlobals() {
+  if (!sharedGlobals_) sharedGlobals_ = std::make_shared<const GlobalVars>(globals_);
+  return sharedGlobals_;
 }
 
 void SitePages::standardMeta(PageVars& page) const {
@@ -128,6 +138,7 @@ const CategoryRow* SitePages::category(int32_t key) const {
 void SitePages::buildGlobals() {
   auto& o = ctx_.options;
   links_ = buildSiteLinks(o, ctx_.names.prefix, ctx_.names.ext);
+  sharedGlobals_.reset();
   GlobalVars& g = globals_;
   g = GlobalVars{};
   g.MainTitle = o.BlogTitle;
@@ -169,6 +180,7 @@ void SitePages::listPassRow(const store::BlogRec& row, const PeriodKeys& keys) {
   const auto& o = ctx_.options;
   const int32_t type = row.BlogPageType;
   if (type == store::kStaticPage) {
+    sharedGlobals_.reset();
     listLinks_.addStaticPage(row, globals_.NavbarColumn, globals_.NavbarRow);
   }
   if (type == store::kArticlePage) {
@@ -246,6 +258,7 @@ void SitePages::finishListPass(std::vector<CategoryRow> categories) {
     articleListOpen_ = false;
   }
   categories_ = std::move(categories);
+  sharedGlobals_.reset();
   GlobalVars& g = globals_;
   g.StaticLinksColumn = listLinks_.staticLinks().column;
   g.StaticLinksRow = listLinks_.staticLinks().row;
@@ -267,8 +280,8 @@ void SitePages::finishListPass(std::vector<CategoryRow> categories) {
 
 // ---- Index pages -------------------------------------------------------------
 
-void SitePages::writeIndexPage(const std::string& title, const std::string& text, const GlobalVars& global,
-                               const std::string& name) {
+void SitePages::writeIndexPage(const std::string& title, const std::string& text,
+                               std::shared_ptr<const GlobalVars> global, const std::string& name) {
   EntryVars entry;
   entry.EntryTitle = title;
   entry.EntryText = text;
@@ -281,28 +294,29 @@ void SitePages::writeIndexPage(const std::string& title, const std::string& text
   page.ParentHref = links_.HomeHref;
   std::string out;
   for (int s : {templates::kStartOfPage, templates::kArticle, templates::kEndOfPage}) {
-    addSlice(out, kIndexTemplate, s, entry, page, global);
+    addSlice(out, kIndexTemplate, s, entry, page, *global);
   }
-  ctx_.write(name, finishText(out, global, entry, page), {});
+  finishPage(name, out, std::move(global), entry, page);
 }
 
 // The archive index lists the months, the article index the articles; each
 // leaves its own list out of the page's link lists.
 void SitePages::writeArchiveIndex() {
   const auto& o = ctx_.options;
-  GlobalVars global = globals_;
-  global.MonthLinksColumn.clear();
-  global.MonthLinksRow.clear();
-  writeIndexPage(o.PageTitleArchiveByMonth, globals_.MonthLinksColumn, global,
+  auto global = std::make_shared<GlobalVars>(globals_);
+  global->MonthLinksColumn.clear();
+  global->MonthLinksRow.clear();
+  writeIndexPage(o.PageTitleArchiveByMonth, globals_.MonthLinksColumn, std::move(global),
                  ctx_.names.page(o.ArchiveIndexPageName));
 }
 
 void SitePages::writeArticleIndex() {
   const auto& o = ctx_.options;
-  GlobalVars global = globals_;
-  global.ArticleLinksColumn.clear();
-  global.ArticleLinksRow.clear();
-  writeIndexPage(o.PageTitleArticleIndex, articleIndexList_, global, ctx_.names.page(o.ArticleIndexPageName));
+  auto global = std::make_shared<GlobalVars>(globals_);
+  global->ArticleLinksColumn.clear();
+  global->ArticleLinksRow.clear();
+  writeIndexPage(o.PageTitleArticleIndex, articleIndexList_, std::move(global),
+                 ctx_.names.page(o.ArticleIndexPageName));
 }
 
 void SitePages::writeCategoryPages() {
@@ -344,7 +358,7 @@ void SitePages::writeCategoryPages() {
     for (int s : {templates::kStartOfPage, templates::kArticle, templates::kEndOfPage}) {
       addSlice(out, kIndexTemplate, s, entry, page, globals_);
     }
-    ctx_.write(ctx_.names.page(util::trim(c.name)), finishText(out, globals_, entry, page),
+    finishPage(ctx_.names.page(util::trim(c.name)), out, sharedGlobals(), entry, page,
                "category \"" + c.title + "\"");
   }
 }
@@ -353,7 +367,7 @@ void SitePages::writeCategoryIndex() {
   const auto& o = ctx_.options;
   if (o.ArchiveByCategory == 3) return;
   const std::string title = util::trim(o.PageTitleCategoryIndex);
-  writeIndexPage(title, shapeCategoryList(globals_.CategoryLinksColumn, o.CategoryListStyle, false), globals_,
+  writeIndexPage(title, shapeCategoryList(globals_.CategoryLinksColumn, o.CategoryListStyle, false), sharedGlobals(),
                  ctx_.names.page(o.CategoryIndexPageName));
 }
 
@@ -400,8 +414,7 @@ void SitePages::finishPeriodPage(ArchivePage& page, char kind, const PeriodState
     addSlice(page.text, kArchiveTemplate, templates::kAfterEntries, entry, v, globals_);
   }
   addSlice(page.text, kArchiveTemplate, templates::kEndOfPage, entry, v, globals_);
-  ctx_.write(periodAddress(kind, st.current), finishText(page.text, globals_, entry, v), {});
-  page.text.clear();
+  finishPage(periodAddress(kind, st.current), page.text, sharedGlobals(), entry, v);
 }
 
 void SitePages::advance(char kind, PeriodState& st, int32_t key, const std::string& caption, ArchivePage& page,
@@ -560,7 +573,7 @@ void SitePages::buildArticlePage(const store::BlogRec& row, const PeriodKeys& ke
   for (int s : {templates::kStartOfPage, templates::kArticle, templates::kEndOfPage}) {
     addSlice(out, kArticleTemplate, s, entry, page, globals_);
   }
-  ctx_.write(ctx_.names.page(row.BlogPageName), finishText(out, globals_, entry, page), entrySource(row));
+  finishPage(ctx_.names.page(row.BlogPageName), out, sharedGlobals(), entry, page, entrySource(row));
 }
 
 void SitePages::buildStaticPage(const store::BlogRec& row, const EntryVars& entry) {
@@ -577,7 +590,7 @@ void SitePages::buildStaticPage(const store::BlogRec& row, const EntryVars& entr
   for (int s : {templates::kStartOfPage, templates::kArticle, templates::kEndOfPage}) {
     addSlice(out, kStaticTemplate, s, entry, page, globals_);
   }
-  ctx_.write(ctx_.names.page(row.BlogPageName), finishText(out, globals_, entry, page), entrySource(row));
+  finishPage(ctx_.names.page(row.BlogPageName), out, sharedGlobals(), entry, page, entrySource(row));
 }
 
 void SitePages::buildRedirectPage(const store::BlogRec& row) {
@@ -605,11 +618,11 @@ void SitePages::buildRedirectPage(const store::BlogRec& row) {
                            "'; if(document.images) { top.location.replace(url); }else { top.location.href=url; "
                            "}</script></head><body>Loading <a href=\"" +
                            attribute + "\">page</a>...</body></html>";
-  ctx_.write(ctx_.names.page(row.BlogPageName), text, entrySource(row));
+  writeFinished(ctx_.names.page(row.BlogPageName), text, entrySource(row));
 }
 
 void SitePages::buildFreeFormatPage(const store::BlogRec& row) {
-  ctx_.write(ctx_.names.freeFormatPage(row.BlogPageName), row.BlogText, entrySource(row));
+  writeFinished(ctx_.names.freeFormatPage(row.BlogPageName), row.BlogText, entrySource(row));
 }
 
 // ---- Home pass ---------------------------------------------------------------
@@ -707,7 +720,7 @@ void SitePages::finishHomePage(const PeriodKeys* prior) {
   }
   addSlice(homeText_, kHomeTemplate, templates::kEndOfPage, homeEntry_, homeVars_, globals_);
   if (!ctx_.indexOverwrite) {
-    ctx_.write(ctx_.names.page(o.IndexPageName), finishText(homeText_, globals_, homeEntry_, homeVars_), {});
+    finishPage(ctx_.names.page(o.IndexPageName), homeText_, sharedGlobals(), homeEntry_, homeVars_);
   }
   homeText_.clear();
 }
@@ -716,8 +729,8 @@ void SitePages::finishFeeds() {
   const auto& o = ctx_.options;
   // The feeds draw their numbers as a page does, through the same seam.
   feed_.finish([] { return util::toIntDef(templates::ResolveCommands("[%RANDOM%]"), 0); });
-  if (o.RSS091Feed != 1) ctx_.write(ctx_.names.feed(o.RSS091PageName), feed_.rss091(), {});
-  ctx_.write(ctx_.names.feed(o.RSS20PageName), feed_.rss20(), {});
+  if (o.RSS091Feed != 1) writeFinished(ctx_.names.feed(o.RSS091PageName), feed_.rss091());
+  writeFinished(ctx_.names.feed(o.RSS20PageName), feed_.rss20());
 }
 
 void SitePages::finishRecentPage(const PeriodKeys* prior) {
@@ -729,8 +742,7 @@ void SitePages::finishRecentPage(const PeriodKeys* prior) {
   }
   addSlice(recentText_, kStaticTemplate, templates::kAfterEntries, recentEntry_, recentVars_, globals_);
   addSlice(recentText_, kStaticTemplate, templates::kEndOfPage, recentEntry_, recentVars_, globals_);
-  ctx_.write(ctx_.names.page(o.RecentPageName), finishText(recentText_, globals_, recentEntry_, recentVars_), {});
-  recentText_.clear();
+  finishPage(ctx_.names.page(o.RecentPageName), recentText_, sharedGlobals(), recentEntry_, recentVars_);
 }
 
 }  // namespace tessary::generator
@@ -748,8 +760,8 @@ class SitePageBuilders : public PageBuilders {
     PageContext ctx{g.options(),
                     g.names(),
                     g.package(),
-                    [&g](const std::string& name, const std::string& text, const std::string& source) {
-                      g.WritePage(name, text, source);
+                    [&g](const std::string& name, PageDraft draft, const std::string& source) {
+                      g.submitPage(name, std::move(draft), source);
                     },
                     g.log(),
                     g.indexOverwrite,

@@ -14,11 +14,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "generator/nav_links.h"
+#include "generator/page_jobs.h"
 #include "generator/rss.h"
 #include "generator/site_naming.h"
 #include "store/blog_options.h"
@@ -50,9 +52,10 @@ struct PageContext {
   store::BlogOptionsRec& options;   // the run's options (defaults filled, prefix sanitised)
   SiteNames names;
   const templates::TemplatePackage& package;  // split
-  // Tracks and writes one page or feed; `source` names the entry or category
-  // the name came from.
-  std::function<void(const std::string& name, const std::string& text, const std::string& source)> write;
+  // Hands one page or feed to the run, which finishes it (a draft with its
+  // records), tracks and writes it; `source` names the entry or category the
+  // name came from.
+  std::function<void(const std::string& name, PageDraft draft, const std::string& source)> write;
   ProgressLog& log;
   bool& indexOverwrite;             // some page took the home page's file name
   util::DateTime now = 0;           // the run's clock, for a feed without rows
@@ -159,8 +162,14 @@ class SitePages {
   // Page assembly.
   std::string& addSlice(std::string& text, int templ, int slice, const EntryVars& entry,
                         const PageVars& page, const GlobalVars& global) const;
-  std::string finishText(std::string& text, const GlobalVars& global, const EntryVars& entry,
-                         const PageVars& page) const;
+  // Hands the page to the run to be finished (FillPageTags, then
+  // ResolveCommands) and written; the text is moved out.
+  void finishPage(const std::string& name, std::string& text, std::shared_ptr<const GlobalVars> global,
+                  const EntryVars& entry, const PageVars& page, const std::string& source = {});
+  // A page whose text is final.
+  void writeFinished(const std::string& name, std::string text, const std::string& source = {});
+  // The master global record as the pages being finished share it.
+  const std::shared_ptr<const GlobalVars>& sharedGlobals();
 
   void standardMeta(PageVars& page) const;
   std::string standardMenuTree() const;
@@ -169,7 +178,7 @@ class SitePages {
   std::string archiveCaption(const PeriodKeys& keys) const;
   const CategoryRow* category(int32_t key) const;
   Slot* slotFor(int32_t key);
-  void writeIndexPage(const std::string& title, const std::string& text, const GlobalVars& global,
+  void writeIndexPage(const std::string& title, const std::string& text, std::shared_ptr<const GlobalVars> global,
                       const std::string& name);
   void nameCheck(const store::BlogRec& row, PageVars& page, bool indexPagesToo);
 
@@ -183,6 +192,7 @@ class SitePages {
   ArchiveMode mode_;
   SiteLinks links_;
   GlobalVars globals_;
+  std::shared_ptr<const GlobalVars> sharedGlobals_;  // a copy of globals_; null when it changed since
 
   // List pass.
   ListPassLinks listLinks_;

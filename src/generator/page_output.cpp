@@ -200,9 +200,12 @@ std::string PageOutput::spellingFor(const std::string& name) {
     if (const auto r = rowSpelling_.find(folded); r != rowSpelling_.end()) spelling = r->second;  // tracked
   }
   claimed_.emplace(folded, spelling);
+  return spelling;
+}
+
+void PageOutput::reportSpelling(const std::string& name, const std::string& spelling) {
   if (spelling != name)
     log_.AppendLine("..." + name + " is written as " + spelling + " (their names differ only in case)");
-  return spelling;
 }
 
 void PageOutput::storeRow(const std::string& name, const PageRow& row, bool isNew) {
@@ -231,8 +234,8 @@ void PageOutput::storeRow(const std::string& name, const PageRow& row, bool isNe
   }
 }
 
-bool PageOutput::localCopyCurrent(const std::string& name, int64_t size) const {
-  const int64_t actual = util::fileSize(outputFolder_ + name);
+bool PageOutput::localCopyCurrent(const std::string& path, int64_t size) {
+  const int64_t actual = util::fileSize(path);
   if (actual < 0) return false;
   return size < 0 || actual == size;
 }
@@ -246,6 +249,26 @@ bool PageOutput::refuse(const std::string& name, std::string_view source) {
   line += "; nothing was written ***";
   log_.AppendColouredLine(colours::kRed, line);
   return true;
+}
+
+PageRow& PageOutput::recordVersion(const std::string& name, int32_t crc, int32_t& counter, bool& isNew) {
+  auto it = rows_.find(name);
+  isNew = it == rows_.end();
+  if (isNew) {
+    log_.AppendLine("..." + name + " is new.");
+    ++counter;
+    it = rows_.emplace(name, PageRow{0, crc, 0}).first;
+    rowSpelling_.emplace(util::lowerAscii(name), name);
+    return it->second;
+  }
+  PageRow& row = it->second;
+  row.fresh = crc;
+  // Until it is published a changed page reads as changed on every run.
+  if (crc != row.existing) {
+    log_.AppendLine("... " + name + " has changes.");
+    ++counter;
+  }
+  return row;
 }
 
 bool PageOutput::track(const std::string& name, int32_t crc, int64_t size, int32_t& counter, Reporting reporting,
@@ -263,58 +286,102 @@ bool PageOutput::track(const std::string& name, int32_t crc, int64_t size, int32
     }
     return false;
   };
-  auto it = rows_.find(name);
-  if (it != rows_.end()) {
-    PageRow& row = it->second;
-    row.fresh = crc;
-    if (crc != row.existing) {
-      log_.AppendLine("... " + name + " has changes.");
-      ++counter;
-      // Until it is published a changed page reads as changed on every run; a
-      // local copy that already holds this version (its recorded checksum, and
-      // a file of its size) stays as it is: the publishers send the same bytes
-      // and a visitor of the output folder sees the same page.
-      if (!(size >= 0 && row.local == crc && localCopyCurrent(name, size))) ok = attempt(row);
-    }
-    storeRow(name, row, false);
-  } else {
-    log_.AppendLine("..." + name + " is new.");
-    ++counter;
-    it = rows_.emplace(name, PageRow{0, crc, 0}).first;
-    rowSpelling_.emplace(util::lowerAscii(name), name);
-    ok = attempt(it->second);
-    storeRow(name, it->second, true);
+  bool isNew = false;
+  PageRow& row = recordVersion(name, crc, counter, isNew);
+  if (isNew) {
+    ok = attempt(row);
+  } else if (crc != row.existing) {
+    // A local copy that already holds this version (its recorded checksum, and
+    // a file of its size) stays as it is: the publishers send the same bytes
+    // and a visitor of the output folder sees the same page.
+    if (!(size >= 0 && row.local == crc && localCopyCurrent(outputFolder_ + name, size))) ok = attempt(row);
   }
-  PageRow& row = it->second;
+  storeRow(name, row, isNew);
   if (!ok) {
     if (reporting == Reporting::Template && onFirstFailure) onFirstFailure();
     if (reporting != Reporting::Template) return false;
   }
-  if (row.local == crc && localCopyCurrent(name, size)) return true;
+  if (row.local == crc && localCopyCurrent(outputFolder_ + name, size)) return true;
   if (!attempt(row)) return false;
   storeRow(name, row, false);
   return true;
 }
 
-bool PageOutput::WritePage(const std::string& pageName, std::string_view text, std::string_view source) {
-  log_.AppendLine("...building page " + pageName);
-  if (refuse(pageName, source)) return false;
+PageOutput::PagePlan PageOutput::planPage(const std::string& pageName, std::string_view source) {
+  PagePlan plan;
+  plan.requested = pageName;
+  plan.source.assign(source);
+  plan.refused = !isWritableName(pageName);
+  if (plan.refused) return plan;
   load();
-  const std::string name = spellingFor(pageName);
-  const int32_t crc = util::crcToStored(util::CalculateCRC32String(text));
-  const std::string path = outputFolder_ + name;
-  std::string failure;
-  auto write = [&]() {
-    const Status st = util::writeFileAtomic(path, text);
-    if (!st.ok()) failure = st.message();
-    return st.ok();
-  };
-  if (!track(name, crc, static_cast<int64_t>(text.size()), counters_.pagesAddedOrChanged, Reporting::Page, write,
-             nullptr)) {
+  plan.name = spellingFor(pageName);
+  plan.path = outputFolder_ + plan.name;
+  if (const auto it = rows_.find(plan.name); it != rows_.end()) {
+    plan.tracked = true;
+    plan.row = it->second;
+  }
+  return plan;
+}
+
+PageOutput::PageFile PageOutput::preparePage(const PagePlan& plan, std::string_view text) {
+  PageFile file;
+  if (plan.refused) return file;
+  file.crc = util::crcToStored(util::CalculateCRC32String(text));
+  file.size = static_cast<int64_t>(text.size());
+  // A new page is always written; a tracked one unless its local copy holds
+  // this version (its recorded checksum, and a file of its size): then the
+  // publishers send the same bytes and a visitor of the output folder sees
+  // the same page.
+  if (plan.tracked && plan.row.local == file.crc && localCopyCurrent(plan.path, file.size)) return file;
+  const Status st = util::writeTemporaryFile(plan.path, text, file.temporary);
+  if (!st.ok()) file.failure = st.message().empty() ? "Cannot write " + plan.path : st.message();
+  return file;
+}
+
+void PageOutput::discardPage(PageFile& file) noexcept {
+  if (file.temporary.empty()) return;
+  (void)util::removeFile(file.temporary);
+  file.temporary.clear();
+}
+
+bool PageOutput::applyPage(const PagePlan& plan, PageFile& file) {
+  log_.AppendLine("...building page " + plan.requested);
+  if (refuse(plan.requested, plan.source)) return false;
+  load();
+  reportSpelling(plan.requested, plan.name);
+  // A batch that waited while a page was being built is committed before the
+  // next file: the rows stored more than a second ago are on disk.
+  commitWhenDue();
+  const int32_t crc = file.crc;
+  bool isNew = false;
+  PageRow& row = recordVersion(plan.name, crc, counters_.pagesAddedOrChanged, isNew);
+  std::string failure = file.failure;
+  if (!file.temporary.empty()) {
+    // The local checksum is recorded only once the file is in place.
+    const Status st = util::putTemporaryInPlace(file.temporary, plan.path);
+    file.temporary.clear();
+    if (st.ok())
+      row.local = crc;
+    else
+      failure = st.message().empty() ? "Cannot write " + plan.path : st.message();
+  }
+  storeRow(plan.name, row, isNew);
+  if (!failure.empty()) {
     commit();
-    throw OutputError(failure.empty() ? "Cannot write " + path : failure);
+    throw OutputError(failure);
   }
   return true;
+}
+
+bool PageOutput::WritePage(const std::string& pageName, std::string_view text, std::string_view source) {
+  const PagePlan plan = planPage(pageName, source);
+  PageFile file = preparePage(plan, text);
+  try {
+    return applyPage(plan, file);
+  } catch (...) {
+    discardPage(file);
+    throw;
+  }
 }
 
 bool PageOutput::WriteStoredFile(StoredKind kind, const std::string& storedName, int32_t storedCrc,
@@ -322,6 +389,7 @@ bool PageOutput::WriteStoredFile(StoredKind kind, const std::string& storedName,
   if (refuse(storedName, kind == StoredKind::Picture ? "picture" : "file")) return false;
   load();
   const std::string name = spellingFor(storedName);
+  reportSpelling(storedName, name);
   const std::string path = outputFolder_ + name;
   auto write = [&]() {
     try {
@@ -340,6 +408,7 @@ bool PageOutput::WriteTemplateFile(const std::string& fileName, std::string_view
   if (refuse(fileName, "template file")) return false;
   load();
   const std::string name = spellingFor(fileName);
+  reportSpelling(fileName, name);
   const int32_t crc = util::crcToStored(util::CalculateCRC32String(bytes));
   const std::string path = outputFolder_ + name;
   // Content that decodes to nothing cannot be written (and its checksum 0 makes

@@ -99,6 +99,38 @@ class PageOutput : public templates::TemplateFileSink {
   // is written then. Throws OutputError when the file cannot be written.
   bool WritePage(const std::string& name, std::string_view text, std::string_view source = {});
 
+  // WritePage in three steps, so that its expensive middle (the checksum, the
+  // comparison with the local copy, writing the file) can be done on another
+  // thread while the run's thread keeps the order of everything that has one:
+  // the log lines, the counters, the rows, the files put in place.
+  struct PagePlan {
+    std::string requested;  // the name the page asked for
+    std::string name;       // the spelling it is tracked and written under
+    std::string source;
+    std::string path;
+    bool refused = false;
+    bool tracked = false;  // tblPages has a row of that name
+    PageRow row;           // the row when the plan was made
+  };
+  struct PageFile {
+    int32_t crc = 0;
+    int64_t size = 0;
+    std::string temporary;  // the content, written ahead; empty when the local copy holds it
+    std::string failure;    // why the content could not be written
+  };
+  // The run's thread, when the page is handed in: the spelling and the row as
+  // it stands. Logs nothing and changes no row.
+  PagePlan planPage(const std::string& name, std::string_view source);
+  // Any thread: the checksum and, unless the local copy already holds this
+  // version, the content in a temporary file beside its place.
+  static PageFile preparePage(const PagePlan& plan, std::string_view text);
+  // The run's thread, in the run's order: the log lines, the counters, the file
+  // put in place, the row. Returns and throws as WritePage does.
+  // REQUIRES: no page of the same spelling was applied since the plan was made.
+  bool applyPage(const PagePlan& plan, PageFile& file);
+  // Removes what preparePage wrote for a page that is not applied.
+  static void discardPage(PageFile& file) noexcept;
+
   // The picture and file variant: the checksum is the one stored with the row
   // and the bytes are fetched only when the file has to be written. Returns
   // false when the name was refused or the file could not be saved (the
@@ -144,12 +176,18 @@ class PageOutput : public templates::TemplateFileSink {
   // (returns false on failure); `size` is the content's length in bytes.
   bool track(const std::string& name, int32_t crc, int64_t size, int32_t& counter, Reporting reporting,
              const std::function<bool()>& write, const std::function<void()>& onFirstFailure);
+  // Steps 3 and 4: the row takes the run's checksum (a new row is made), with
+  // the log line and the count of a new or changed file.
+  PageRow& recordVersion(const std::string& name, int32_t crc, int32_t& counter, bool& isNew);
   void storeRow(const std::string& name, const PageRow& row, bool isNew);
   void touched();
   void commitWhenDue();
-  // The name the file is written and tracked under (see the opening comment).
+  // The name the file is written and tracked under (see the opening comment);
+  // claims it for this run.
   std::string spellingFor(const std::string& name);
-  bool localCopyCurrent(const std::string& name, int64_t size) const;
+  void reportSpelling(const std::string& name, const std::string& spelling);
+  // True when the file exists with that size (any size when size < 0).
+  static bool localCopyCurrent(const std::string& path, int64_t size);
 
   store::BlogDb& blog_;
   ProgressLog& log_;

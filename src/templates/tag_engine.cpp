@@ -762,10 +762,15 @@ std::string EvaluateCommand(std::string_view command, std::string_view arguments
   return {};
 }
 
-std::string ResolveCommands(std::string_view page) {
+uint32_t DrawRandomNumber() {
   const RandomSource& source = randomSource();
-  uint32_t n = source ? source() : clockSeededDraw();
-  if (n >= kRandomRange) n %= kRandomRange;
+  const uint32_t n = source ? source() : clockSeededDraw();
+  return n >= kRandomRange ? n % kRandomRange : n;
+}
+
+std::string ResolveCommands(std::string_view page) { return ResolveCommandsWithNumber(page, DrawRandomNumber()); }
+
+std::string ResolveCommandsWithNumber(std::string_view page, uint32_t n) {
   static thread_local std::string withNumber, firstPass;
   std::string_view text = page;
   if (findFrom(text, "[%RANDOM%]", 0) != std::string_view::npos) {

@@ -168,6 +168,11 @@ const std::string& PageNamePrefix();
 // page, two command passes (tag ends found by nesting depth; unknown tags and
 // commands give nothing; an unclosed "[%" swallows the rest), then the escapes.
 std::string ResolveCommands(std::string_view page);
+// The same with the page's number drawn beforehand (DrawRandomNumber): a page
+// finished on another thread gets the number of its place in the run.
+std::string ResolveCommandsWithNumber(std::string_view page, uint32_t number);
+// Draws the number [%RANDOM%] becomes on the next page (below kRandomRange).
+uint32_t DrawRandomNumber();
 // The same; the records are accepted and not used.
 std::string ResolveCommands(std::string_view page, const templateGlobalVars& global, const templateEntryVars& entry,
                             const templatePageVars& pageVars);

@@ -133,18 +133,35 @@ Status writeAll(int fd, const char* p, size_t n, const std::string& path) {
 
 }  // namespace
 
-Status writeFileAtomic(const std::string& path, std::string_view bytes) {
+Status writeTemporaryFile(const std::string& path, std::string_view bytes, std::string& temporary) {
+  temporary.clear();
   if (faultPoint(FaultKind::FileWrite) == FaultAction::Fail) return injectedWriteFailure(path);
   const std::string tmp = temporaryNameFor(path);
   const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) return Status::Error("Cannot write " + path + ": " + errnoText(errno));
   Status st = writeAll(fd, bytes.data(), bytes.size(), path);
   if (::close(fd) != 0 && st.ok()) st = Status::Error("Cannot write " + path + ": " + errnoText(errno));
-  if (st.ok() && faultPoint(FaultKind::FileRename) == FaultAction::Fail) st = injectedWriteFailure(path);
-  if (st.ok() && ::rename(tmp.c_str(), path.c_str()) != 0)
-    st = Status::Error("Cannot write " + path + ": " + errnoText(errno));
-  if (!st.ok()) ::unlink(tmp.c_str());
+  if (!st.ok()) {
+    ::unlink(tmp.c_str());
+    return st;
+  }
+  temporary = tmp;
   return st;
+}
+
+Status putTemporaryInPlace(const std::string& temporary, const std::string& path) {
+  Status st;
+  if (faultPoint(FaultKind::FileRename) == FaultAction::Fail) st = injectedWriteFailure(path);
+  if (st.ok() && ::rename(temporary.c_str(), path.c_str()) != 0)
+    st = Status::Error("Cannot write " + path + ": " + errnoText(errno));
+  if (!st.ok()) ::unlink(temporary.c_str());
+  return st;
+}
+
+Status writeFileAtomic(const std::string& path, std::string_view bytes) {
+  std::string tmp;
+  const Status st = writeTemporaryFile(path, bytes, tmp);
+  return st.ok() ? putTemporaryInPlace(tmp, path) : st;
 }
 
 Status copyFileAtomic(const std::string& from, const std::string& to) {

@@ -27,6 +27,13 @@ Status createDirectories(const std::string& path);
 Status readFile(const std::string& path, std::string& out, uint64_t maxBytes = UINT64_MAX);
 // Writes bytes to path through a temporary file in the same folder and a rename.
 Status writeFileAtomic(const std::string& path, std::string_view bytes);
+// The two halves of writeFileAtomic, for a writer that fills files ahead and
+// puts them in place in an order of its own. writeTemporaryFile writes the
+// bytes to a new temporary file beside path and names it in `temporary` (empty,
+// and nothing left behind, on failure); putTemporaryInPlace renames it over
+// path (and removes it when that fails).
+Status writeTemporaryFile(const std::string& path, std::string_view bytes, std::string& temporary);
+Status putTemporaryInPlace(const std::string& temporary, const std::string& path);
 // Copies a file atomically (temporary file, then rename).
 Status copyFileAtomic(const std::string& from, const std::string& to);
 Status removeFile(const std::string& path);

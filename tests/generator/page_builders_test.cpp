@@ -104,8 +104,9 @@ class SitePagesTest : public ::testing::Test {
     PageContext ctx{options_,
                     SiteNames{"", ".html"},
                     package_,
-                    [&](const std::string& name, const std::string& text, const std::string& source) {
-                      output.WritePage(name, text, source);
+                    [&](const std::string& name, PageDraft draft, const std::string& source) {
+                      const uint32_t number = draft.global ? templates::DrawRandomNumber() : 0;
+                      output.WritePage(name, finishedText(std::move(draft), number), source);
                     },
                     log_,
                     indexOverwrite_,

@@ -1,0 +1,133 @@
+#include "generator/page_jobs.h"
+
+#include <cstdlib>
+#include <utility>
+#include <vector>
+
+#include "util/text.h"
+
+namespace tessary::generator {
+
+namespace {
+
+// Pages in flight at most: enough to keep the workers busy while the run's
+// thread builds the next page, few enough that memory stays flat.
+constexpr size_t kPagesInFlight = 32;
+
+struct LogLine {
+  bool clear = false;
+  bool coloured = false;
+  Colour colour;
+  std::string text;
+};
+
+void writeLine(ProgressLog& log, const LogLine& line) {
+  if (line.clear)
+    log.ClearLog();
+  else if (line.coloured)
+    log.AppendColouredLine(line.colour, line.text);
+  else
+    log.AppendLine(line.text);
+}
+
+}  // namespace
+
+std::string finishedText(PageDraft draft, uint32_t number) {
+  if (!draft.global) return std::move(draft.text);
+  return templates::ResolveCommandsWithNumber(
+      templates::FillPageTags(std::move(draft.text), *draft.global, draft.entry, draft.page), number);
+}
+
+class PageJobs::PageJob : public util::OrderedJobs::Job {
+ public:
+  PageJob(PageJobs& owner, PageOutput::PagePlan plan, PageDraft draft, uint32_t number)
+      : owner_(owner), plan_(std::move(plan)), draft_(std::move(draft)), number_(number) {}
+
+  void run() override {
+    if (plan_.refused) return;
+    const std::string text = finishedText(std::move(draft_), number_);
+    draft_ = {};
+    file_ = PageOutput::preparePage(plan_, text);
+  }
+
+  void apply() override {
+    if (!plan_.refused) {
+      const auto it = owner_.inFlight_.find(plan_.name);
+      if (it != owner_.inFlight_.end() && --it->second == 0) owner_.inFlight_.erase(it);
+    }
+    owner_.output_.applyPage(plan_, file_);
+    for (const LogLine& line : after_) writeLine(owner_.log_, line);
+  }
+
+  void discard() noexcept override { PageOutput::discardPage(file_); }
+
+  // A line the builders wrote after this page was handed in (the run's thread).
+  void addLineAfter(LogLine line) { after_.push_back(std::move(line)); }
+
+ private:
+  PageJobs& owner_;
+  const PageOutput::PagePlan plan_;
+  PageDraft draft_;
+  const uint32_t number_;
+  PageOutput::PageFile file_;
+  std::vector<LogLine> after_;
+};
+
+PageJobs::PageJobs(PageOutput& output, ProgressLog& log, unsigned threads)
+    : output_(output),
+      log_(log),
+      threads_(threads < 1 ? 1 : threads),
+      orderedLog_(*this),
+      jobs_(threads_ > 1 ? threads_ : 0, kPagesInFlight) {}
+
+PageJobs::~PageJobs() = default;
+
+unsigned PageJobs::threadsFor(unsigned wanted) {
+  if (wanted > 0) return wanted;
+  if (const char* env = std::getenv("TESSARY_PAGE_THREADS")) {
+    int n = 0;
+    if (util::parseInt(env, n) && n >= 1) return static_cast<unsigned>(n);
+  }
+  return util::OrderedJobs::coreCount();
+}
+
+bool PageJobs::submit(const std::string& name, PageDraft draft, std::string_view source) {
+  // Drawn here, in the run's order, whichever thread finishes the page.
+  const uint32_t number = draft.global ? templates::DrawRandomNumber() : 0;
+  PageOutput::PagePlan plan = output_.planPage(name, source);
+  if (!plan.refused && inFlight_.count(plan.name) != 0) {
+    // A page of the same spelling is in flight: its row and its file must be
+    // in place before this page is compared with them.
+    jobs_.drain();
+    plan = output_.planPage(name, source);
+  }
+  const bool refused = plan.refused;
+  if (!refused) ++inFlight_[plan.name];
+  jobs_.submit(std::make_unique<PageJob>(*this, std::move(plan), std::move(draft), number));
+  return !refused;
+}
+
+void PageJobs::drain() { jobs_.drain(); }
+
+void PageJobs::OrderedLog::ClearLog() {
+  if (auto* job = static_cast<PageJob*>(jobs_.jobs_.newest()))
+    job->addLineAfter({true, false, {}, {}});
+  else
+    jobs_.log_.ClearLog();
+}
+
+void PageJobs::OrderedLog::AppendLine(const std::string& text) {
+  if (auto* job = static_cast<PageJob*>(jobs_.jobs_.newest()))
+    job->addLineAfter({false, false, {}, text});
+  else
+    jobs_.log_.AppendLine(text);
+}
+
+void PageJobs::OrderedLog::AppendColouredLine(Colour colour, const std::string& text) {
+  if (auto* job = static_cast<PageJob*>(jobs_.jobs_.newest()))
+    job->addLineAfter({false, true, colour, text});
+  else
+    jobs_.log_.AppendColouredLine(colour, text);
+}
+
+}  // namespace tessary::generator

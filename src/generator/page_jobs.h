@@ -1,0 +1,105 @@
+// The pages of a generation run, finished and written on worker threads while
+// the run's thread keeps the order of everything that has one.
+//
+// The run's thread builds each page up to its last step and hands it in as a
+// PageDraft. What remains is the expensive tail: the page and site tags filled
+// (FillPageTags), the commands resolved (ResolveCommands), the checksum, the
+// comparison with the local copy and the temporary file written. Workers do
+// that tail; the run's thread then takes the pages back strictly in the order
+// they were handed in and applies each one through PageOutput::applyPage: its
+// log lines, its counters, its tblPages row, its file renamed into place.
+//
+// So the run looks exactly as it does on one thread:
+// - the [%RANDOM%] number of a page is drawn when it is handed in, in the
+//   run's order;
+// - the log the builders write to (log()) holds their lines back while pages
+//   are in flight and writes them after the page handed in before them;
+// - a page is planned (its spelling, its row) when it is handed in; one whose
+//   spelling is still in flight waits until that page is applied, so every plan
+//   sees the row a one-thread run would see;
+// - a failure (a page that cannot be written, an exception from the tag
+//   engine) is raised at that page's turn: nothing handed in after it is
+//   applied, its file is never renamed into place, and the temporary files
+//   written ahead are removed when the PageJobs goes. drain() applies what
+//   was handed in before a failure of the run's own thread.
+//
+// Ownership: one PageJobs per run, on the run's thread; the PageOutput and the
+// log outlive it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "generator/page_output.h"
+#include "templates/tag_engine.h"
+#include "util/ordered_jobs.h"
+#include "util/progress_log.h"
+
+namespace tessary::generator {
+
+// A page handed to the run: its text and, when the text is still to be
+// finished by the tag engine, the records to finish it with.
+struct PageDraft {
+  std::string text;
+  // Null: the text is final (feeds, redirects, free-format pages, the site map).
+  std::shared_ptr<const templates::templateGlobalVars> global;
+  templates::templateEntryVars entry;
+  templates::templatePageVars page;
+};
+
+// The draft's final text: as it stands, or finished by the tag engine with
+// `number` for [%RANDOM%].
+std::string finishedText(PageDraft draft, uint32_t number);
+
+class PageJobs {
+ public:
+  // threads <= 1: every page is finished and applied on the calling thread
+  // when it is handed in.
+  PageJobs(PageOutput& output, ProgressLog& log, unsigned threads);
+  // Waits for the workers, then drops the pages not applied (and their
+  // temporary files).
+  ~PageJobs();
+  PageJobs(const PageJobs&) = delete;
+  PageJobs& operator=(const PageJobs&) = delete;
+
+  // Hands in one page. Returns false when its name is refused (the red line
+  // follows at its turn). Raises the failure of a page handed in earlier.
+  bool submit(const std::string& name, PageDraft draft, std::string_view source);
+  // Applies every page handed in; raises the first failure. Nothing after a
+  // failure.
+  void drain();
+  // The log in the run's order.
+  ProgressLog& log() { return orderedLog_; }
+  unsigned threads() const { return threads_; }
+
+  // The thread count of a run: `wanted` when not 0, else TESSARY_PAGE_THREADS
+  // when it holds a number from 1 up, else the number of cores.
+  static unsigned threadsFor(unsigned wanted);
+
+ private:
+  class PageJob;
+  // Writes a line at once when no page is in flight, else after the newest one.
+  class OrderedLog : public ProgressLog {
+   public:
+    explicit OrderedLog(PageJobs& jobs) : jobs_(jobs) {}
+    void ClearLog() override;
+    void AppendLine(const std::string& text) override;
+    void AppendColouredLine(Colour colour, const std::string& text) override;
+
+   private:
+    PageJobs& jobs_;
+  };
+
+  PageOutput& output_;
+  ProgressLog& log_;
+  const unsigned threads_;
+  OrderedLog orderedLog_;
+  // The spellings of the pages in flight, with their counts.
+  std::unordered_map<std::string, int> inFlight_;
+  util::OrderedJobs jobs_;
+};
+
+}  // namespace tessary::generator
