@@ -30,9 +30,12 @@ bool isPicture(const std::string& name) {
   return ext == ".gif" || ext == ".jpg" || ext == ".jpeg" || ext == ".png";
 }
 
+// Every case runs on one thread and on four (the pages finished and written
+// by workers): the same golden files judge both.
 struct GoldenCase {
   const char* name;
   int32_t archiveByDate;
+  unsigned threads = 1;
 };
 
 class GoldenSiteTest : public ::testing::TestWithParam<GoldenCase> {};
@@ -46,7 +49,7 @@ TEST_P(GoldenSiteTest, SiteMatchesGoldenFiles) {
   site.blog().options().ArchiveByDate = c.archiveByDate;
   site.blog().SaveOptions();
   RecordingLog log;
-  site.generate(log);
+  site.generate(log, c.threads);
   const std::string out = site.outputFolder();
 
   std::string logText;
@@ -62,7 +65,7 @@ TEST_P(GoldenSiteTest, SiteMatchesGoldenFiles) {
   }
   produced["files.txt"] = listing;
 
-  if (update) {
+  if (update && c.threads == 1) {
     std::filesystem::remove_all(golden);
     util::createDirectories(golden);
     for (const auto& [name, bytes] : produced) testing::writeFile(golden + "/" + name, bytes);
@@ -81,8 +84,12 @@ TEST_P(GoldenSiteTest, SiteMatchesGoldenFiles) {
 
 INSTANTIATE_TEST_SUITE_P(ArchiveModes, GoldenSiteTest,
                          ::testing::Values(GoldenCase{"monthly", 0}, GoldenCase{"weekly", 1},
-                                           GoldenCase{"daily", 2}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                                           GoldenCase{"daily", 2}, GoldenCase{"monthly", 0, 4},
+                                           GoldenCase{"weekly", 1, 4}, GoldenCase{"daily", 2, 4}),
+                         [](const auto& info) {
+                           const GoldenCase& c = info.param;
+                           return std::string(c.name) + (c.threads == 1 ? "" : "_" + std::to_string(c.threads) + "threads");
+                         });
 
 }  // namespace
 }  // namespace tessary::generator

@@ -142,8 +142,8 @@ class PinnedSite {
   const std::string& programFolder() const { return dir_.path(); }
   // The output folder of the blog, ending in "/".
   std::string outputFolder() const { return dir_.path() + "/HTML/sample/"; }
-  // One generation run.
-  void generate(ProgressLog& log);
+  // One generation run; threads as Generator::setPageThreads takes them.
+  void generate(ProgressLog& log, unsigned threads = 0);
 
  private:
   TempDir dir_;
@@ -156,7 +156,8 @@ class PinnedSite {
 
 #include "generator/html_gen.h"
 
-inline void tessary::testing::PinnedSite::generate(ProgressLog& log) {
+inline void tessary::testing::PinnedSite::generate(ProgressLog& log, unsigned threads) {
   generator::Generator g(*blog_, log);
+  g.setPageThreads(threads);
   g.GeneratePages();
 }
