@@ -147,7 +147,7 @@ std::string Generator::describeCurrentEntry() const {
 }
 
 bool Generator::WritePage(const std::string& name, std::string_view text, std::string_view source) {
-  return submitPage(name, PageDraft{std::string(text), nullptr, {}, {}}, source);
+  return submitPage(name, PageDraft::finished(std::string(text)), source);
 }
 
 bool Generator::submitPage(const std::string& name, PageDraft draft, std::string_view source) {

@@ -80,12 +80,21 @@ std::string& SitePages::addSlice(std::string& text, int templ, int slice, const 
 
 void SitePages::finishPage(const std::string& name, std::string& text, std::shared_ptr<const GlobalVars> global,
                            const EntryVars& entry, const PageVars& page, const std::string& source) {
-  ctx_.write(name, PageDraft{std::move(text), std::move(global), entry, page}, source);
+  ctx_.write(name, PageDraft::toFinish(std::move(text), std::move(global), entry, page), source);
   text.clear();
 }
 
+void SitePages::finishSinglePage(const std::string& name, int templ, std::shared_ptr<const GlobalVars> global,
+                                 const EntryVars& entry, const PageVars& page, const std::string& source) {
+  PageDraft draft = PageDraft::toFinish({}, std::move(global), entry, page);
+  draft.package = &ctx_.package;
+  draft.templ = templ;
+  draft.slices = {templates::kStartOfPage, templates::kArticle, templates::kEndOfPage};
+  ctx_.write(name, std::move(draft), source);
+}
+
 void SitePages::writeFinished(const std::string& name, std::string text, const std::string& source) {
-  ctx_.write(name, PageDraft{std::move(text), nullptr, {}, {}}, source);
+  ctx_.write(name, PageDraft::finished(std::move(text)), source);
 }
 
 const std::shared_ptr<const GlobalVars>& SitePages::sharedGlobals() {
@@ -292,11 +301,7 @@ void SitePages::writeIndexPage(const std::string& title, const std::string& text
   page.PageMenuTree = standardMenuTree();
   page.ParentLink = links_.HomeLink;
   page.ParentHref = links_.HomeHref;
-  std::string out;
-  for (int s : {templates::kStartOfPage, templates::kArticle, templates::kEndOfPage}) {
-    addSlice(out, kIndexTemplate, s, entry, page, *global);
-  }
-  finishPage(name, out, std::move(global), entry, page);
+  finishSinglePage(name, kIndexTemplate, std::move(global), entry, page);
 }
 
 // The archive index lists the months, the article index the articles; each
@@ -354,12 +359,8 @@ void SitePages::writeCategoryPages() {
     page.ParentLink = links_.HomeLink;
     page.ParentHref = links_.HomeHref;
 
-    std::string out;
-    for (int s : {templates::kStartOfPage, templates::kArticle, templates::kEndOfPage}) {
-      addSlice(out, kIndexTemplate, s, entry, page, globals_);
-    }
-    finishPage(ctx_.names.page(util::trim(c.name)), out, sharedGlobals(), entry, page,
-               "category \"" + c.title + "\"");
+    finishSinglePage(ctx_.names.page(util::trim(c.name)), kIndexTemplate, sharedGlobals(), entry, page,
+                     "category \"" + c.title + "\"");
   }
 }
 
@@ -569,11 +570,8 @@ void SitePages::buildArticlePage(const store::BlogRec& row, const PeriodKeys& ke
 
   nameCheck(row, page, true);
 
-  std::string out;
-  for (int s : {templates::kStartOfPage, templates::kArticle, templates::kEndOfPage}) {
-    addSlice(out, kArticleTemplate, s, entry, page, globals_);
-  }
-  finishPage(ctx_.names.page(row.BlogPageName), out, sharedGlobals(), entry, page, entrySource(row));
+  finishSinglePage(ctx_.names.page(row.BlogPageName), kArticleTemplate, sharedGlobals(), entry, page,
+                   entrySource(row));
 }
 
 void SitePages::buildStaticPage(const store::BlogRec& row, const EntryVars& entry) {
@@ -586,11 +584,8 @@ void SitePages::buildStaticPage(const store::BlogRec& row, const EntryVars& entr
   page.ParentHref = links_.HomeHref;
   singlePageMeta(page, row, o);
   nameCheck(row, page, false);
-  std::string out;
-  for (int s : {templates::kStartOfPage, templates::kArticle, templates::kEndOfPage}) {
-    addSlice(out, kStaticTemplate, s, entry, page, globals_);
-  }
-  finishPage(ctx_.names.page(row.BlogPageName), out, sharedGlobals(), entry, page, entrySource(row));
+  finishSinglePage(ctx_.names.page(row.BlogPageName), kStaticTemplate, sharedGlobals(), entry, page,
+                   entrySource(row));
 }
 
 void SitePages::buildRedirectPage(const store::BlogRec& row) {

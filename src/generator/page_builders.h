@@ -166,6 +166,10 @@ class SitePages {
   // ResolveCommands) and written; the text is moved out.
   void finishPage(const std::string& name, std::string& text, std::shared_ptr<const GlobalVars> global,
                   const EntryVars& entry, const PageVars& page, const std::string& source = {});
+  // A page of one entry (or list) in slices 1, 4 and 6 of template `templ`,
+  // assembled as it is finished.
+  void finishSinglePage(const std::string& name, int templ, std::shared_ptr<const GlobalVars> global,
+                        const EntryVars& entry, const PageVars& page, const std::string& source = {});
   // A page whose text is final.
   void writeFinished(const std::string& name, std::string text, const std::string& source = {});
   // The master global record as the pages being finished share it.

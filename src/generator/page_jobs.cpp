@@ -33,6 +33,8 @@ void writeLine(ProgressLog& log, const LogLine& line) {
 }  // namespace
 
 std::string finishedText(PageDraft draft, uint32_t number) {
+  if (draft.package)
+    for (int s : draft.slices) templates::FillEntryTagsInto(draft.text, *draft.package, draft.templ, s, draft.entry);
   if (!draft.global) return std::move(draft.text);
   return templates::ResolveCommandsWithNumber(
       templates::FillPageTags(std::move(draft.text), *draft.global, draft.entry, draft.page), number);

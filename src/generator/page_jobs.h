@@ -32,6 +32,8 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "generator/page_output.h"
 #include "templates/tag_engine.h"
@@ -48,10 +50,33 @@ struct PageDraft {
   std::shared_ptr<const templates::templateGlobalVars> global;
   templates::templateEntryVars entry;
   templates::templatePageVars page;
+  // When set: these slices of template `templ` are added to the text first,
+  // their entry tags filled from `entry`, so that the whole page of a single
+  // entry is assembled where it is finished. The package outlives the draft.
+  const templates::TemplatePackage* package = nullptr;
+  int templ = 0;
+  std::vector<int> slices;
+
+  // A page whose text is final.
+  static PageDraft finished(std::string text) {
+    PageDraft d;
+    d.text = std::move(text);
+    return d;
+  }
+  // A page to be finished with these records.
+  static PageDraft toFinish(std::string text, std::shared_ptr<const templates::templateGlobalVars> global,
+                            const templates::templateEntryVars& entry, const templates::templatePageVars& page) {
+    PageDraft d;
+    d.text = std::move(text);
+    d.global = std::move(global);
+    d.entry = entry;
+    d.page = page;
+    return d;
+  }
 };
 
-// The draft's final text: as it stands, or finished by the tag engine with
-// `number` for [%RANDOM%].
+// The draft's final text: as it stands, or assembled and finished by the tag
+// engine with `number` for [%RANDOM%].
 std::string finishedText(PageDraft draft, uint32_t number);
 
 class PageJobs {
