@@ -171,25 +171,25 @@ std::string Generator::finishPage(std::string text, const templates::templateGlo
 }
 
 void Generator::loadTemplatePackage() {
-  store::UserInterface& ui = blog().ui();
+  store::UserInterface& ui = blog_.ui();
   const std::string& chosen = options().TemplateFile;
-  if (!package_.OpenTemplatePackage(util::joinPath(blog().programFolder(), chosen), ui)) {
-    log().AppendColouredLine(colours::kRed, "Error opening template package: " + chosen);
-    if (!package_.OpenTemplatePackage(util::joinPath(blog().programFolder(), "@default.tem"), ui)) {
-      log().AppendColouredLine(colours::kRed, "Error opening default template package: @default.tem");
-      log().AppendColouredLine(colours::kRed, "Loading internal copy of default template package instead.");
+  if (!package_.OpenTemplatePackage(util::joinPath(blog_.programFolder(), chosen), ui)) {
+    log_.AppendColouredLine(colours::kRed, "Error opening template package: " + chosen);
+    if (!package_.OpenTemplatePackage(util::joinPath(blog_.programFolder(), "@default.tem"), ui)) {
+      log_.AppendColouredLine(colours::kRed, "Error opening default template package: @default.tem");
+      log_.AppendColouredLine(colours::kRed, "Loading internal copy of default template package instead.");
       package_.LoadBuiltInTemplatePackage();
     }
   }
   package_.SplitTemplatePackage();
-  log().AppendLine("Loading Template Package complete...");
+  log_.AppendLine("Loading Template Package complete...");
   // The pages link the template's files by the package's names: a picture or
   // file that takes a template file's place keeps that name.
   for (const std::string& line : package_.lines()) {
     templates::FileRecord record;
     if (templates::parseFileRecord(line, record)) output_->preferSpelling(record.name);
   }
-  templates::InstallTemplateFiles(package_, blog_, log(), *output_);
+  templates::InstallTemplateFiles(package_, blog_, log_, *output_);
 }
 
 void Generator::applyDefaultOptions() {
@@ -219,7 +219,7 @@ void Generator::applyDefaultOptions() {
 
 void Generator::listPass() {
   // The list pass gathers links, titles and teasers: no entry's text.
-  store::Table& t = blog().tblBlog();
+  store::Table& t = blog_.tblBlog();
   t.first();
   readRow(false);
   while (!t.eof()) {
@@ -232,7 +232,7 @@ void Generator::listPass() {
 }
 
 void Generator::archivePass() {
-  store::Table& t = blog().tblBlog();
+  store::Table& t = blog_.tblBlog();
   t.last();
   readRow();
   fillEntry();
@@ -251,7 +251,7 @@ void Generator::archivePass() {
           homeEntryKey = row.rec.BlogKey;
           homeEntryVars = entryVars;
         } else {
-          log().AppendColouredLine(colours::kRed, "*** Error: Duplicate Home Page entry will be skipped ***");
+          log_.AppendColouredLine(colours::kRed, "*** Error: Duplicate Home Page entry will be skipped ***");
         }
         break;
       case store::kRecentEntriesPage:
@@ -259,7 +259,7 @@ void Generator::archivePass() {
           recentEntryKey = row.rec.BlogKey;
           recentEntryVars = entryVars;
         } else {
-          log().AppendColouredLine(colours::kRed, "*** Error: Duplicate Recent Entries page will be skipped ***");
+          log_.AppendColouredLine(colours::kRed, "*** Error: Duplicate Recent Entries page will be skipped ***");
         }
         break;
       case store::kRedirectPage: builders_->redirectPage(*this); break;
@@ -306,31 +306,31 @@ void Generator::homePass() {
 }
 
 void Generator::writePicturesAndFiles() {
-  store::Table& pictures = blog().tblPictures();
+  store::Table& pictures = blog_.tblPictures();
   if (!pictures.isEmpty()) {
     RowKeeper keep(pictures);
     for (pictures.first(); !pictures.eof(); pictures.next()) {
       // A picture that cannot be saved is skipped; the next one follows.
       try {
         const std::string name = pictures.asString("BlogPictureName");
-        log().AppendLine("processing picture " + name);
+        log_.AppendLine("processing picture " + name);
         output_->WriteStoredFile(PageOutput::StoredKind::Picture, name, pictures.asInteger("BlogPictureCRC"),
                                  [&] { return pictures.blobBytes("BlogPicture"); });
       } catch (const store::StoreError&) {
       }
     }
   }
-  store::Table& files = blog().tblFiles();
+  store::Table& files = blog_.tblFiles();
   if (!files.isEmpty()) {
     RowKeeper keep(files);
     const std::string homePage = names().page(options().IndexPageName);
     for (files.first(); !files.eof(); files.next()) {
       try {
         const std::string name = files.asString("BlogFileName");
-        log().AppendLine("processing file " + name);
+        log_.AppendLine("processing file " + name);
         if (util::equalsNoCase(name, homePage)) {
           indexOverwrite = true;
-          log().AppendColouredLine(colours::kGreen, "*** This page will overwrite the Blog Index Page ***");
+          log_.AppendColouredLine(colours::kGreen, "*** This page will overwrite the Blog Index Page ***");
         }
         output_->WriteStoredFile(PageOutput::StoredKind::File, name, files.asInteger("BlogFileCRC"),
                                  [&] { return files.blobBytes("BlogFile"); });
@@ -348,13 +348,13 @@ void Generator::writeSitemap() {
   const store::BlogOptionsRec& o = options();
   const std::string name = "sitemap.xml";
   if (!isAbsoluteWebAddress(o.BlogUrl)) {
-    log().AppendColouredLine(colours::kRed, "No " + name + ": the Blog URL (option 102) \"" + o.BlogUrl +
+    log_.AppendColouredLine(colours::kRed, "No " + name + ": the Blog URL (option 102) \"" + o.BlogUrl +
                                             "\" is not an address starting with http:// or https://.");
     return;
   }
-  for (const store::GridRow& f : store::readGridRows(blog().tblFiles(), {"BlogFileName"})) {
+  for (const store::GridRow& f : store::readGridRows(blog_.tblFiles(), {"BlogFileName"})) {
     if (!f.values.empty() && util::equalsNoCase(f.values[0], name)) {
-      log().AppendLine("...The blog's own extra file " + f.values[0] + " is the site map");
+      log_.AppendLine("...The blog's own extra file " + f.values[0] + " is the site map");
       return;
     }
   }
@@ -367,7 +367,7 @@ void Generator::writeSitemap() {
     v = std::max(v, d);
   };
   for (const store::GridRow& r :
-       store::readGridRows(blog().tblBlog(), {"BlogPageType", "BlogPageName", "BlogDateTime"})) {
+       store::readGridRows(blog_.tblBlog(), {"BlogPageType", "BlogPageName", "BlogDateTime"})) {
     if (r.values.size() < 3) continue;
     int32_t type = 0;
     util::parseInt(r.values[0], type);
@@ -407,12 +407,12 @@ void Generator::writeSitemap() {
 
 void Generator::summary() {
   const RunCounters& c = output_->counters();
-  log().AppendLine("Output Location: " + outputFolder_);
-  log().AppendLine("Added or Changed: " + std::to_string(c.pagesAddedOrChanged) + " pages, " +
+  log_.AppendLine("Output Location: " + outputFolder_);
+  log_.AppendLine("Added or Changed: " + std::to_string(c.pagesAddedOrChanged) + " pages, " +
                   std::to_string(static_cast<int64_t>(c.filesAddedOrChanged) + c.picturesAddedOrChanged) +
                   " files and pictures ");
-  log().AppendLine("Removed: " + std::to_string(c.pagesRemoved) + " pages ");
-  log().AppendLine("Done!");
+  log_.AppendLine("Removed: " + std::to_string(c.pagesRemoved) + " pages ");
+  log_.AppendLine("Done!");
 }
 
 void Generator::GeneratePages() {
@@ -428,19 +428,21 @@ void Generator::GeneratePages() {
   resetState();
 
   outputFolder_ = outputFolderOfBlog();
-  output_ = std::make_unique<PageOutput>(blog_, log_, outputFolder_);
+  output_ = std::make_unique<PageOutput>(blog_, log_.target(), outputFolder_);
   // Whatever way the run ends, the tracking writes made so far are committed
   // and the counters stay readable.
   struct OutputCloser {
     Generator& g;
     ~OutputCloser() {
+      g.log_.follow(nullptr);
       g.jobs_.reset();  // the pages a failure left in flight are dropped
       g.counters_ = g.output_->counters();
       g.output_.reset();
     }
   } closer{*this};
   runThreads_ = PageJobs::threadsFor(pageThreads_);
-  jobs_ = std::make_unique<PageJobs>(*output_, log_, runThreads_);
+  jobs_ = std::make_unique<PageJobs>(*output_, log_.target(), runThreads_);
+  log_.follow(jobs_.get());
   try {
     generateSite();
   } catch (...) {
@@ -456,11 +458,11 @@ void Generator::generateSite() {
   output_->ResetNewChecksums();
   if (!util::directoryExists(outputFolder_) && !util::createDirectories(outputFolder_).ok())
     throw OutputError("Cannot create " + outputFolder_);
-  log().AppendLine("Output Location is " + outputFolder_);
+  log_.AppendLine("Output Location is " + outputFolder_);
   // What a run killed between writing a file and putting it in place left.
   for (const std::string& name : util::removeTemporaryLeftovers(outputFolder_))
-    log().AppendLine("...Removed the unfinished file " + name + " of an earlier run");
-  log().AppendLine("Loading Template Package...");
+    log_.AppendLine("...Removed the unfinished file " + name + " of an earlier run");
+  log_.AppendLine("Loading Template Package...");
   loadTemplatePackage();
   applyDefaultOptions();
 

@@ -199,7 +199,7 @@ class Generator {
   store::BlogDb& blog() { return blog_; }
   // The run's log: while pages are in flight, a line waits for the page
   // handed in before it.
-  ProgressLog& log() { return jobs_ ? jobs_->log() : log_; }
+  ProgressLog& log() { return log_; }
   // The open blog's current options (the run fills empty ones with defaults).
   store::BlogOptionsRec& options() { return blog_.options(); }
   const templates::TemplatePackage& package() const { return package_; }
@@ -282,8 +282,26 @@ class Generator {
   void writeSitemap();
   void summary();
 
+  // The log as the run writes it: through the pages in flight, if any.
+  class RunLog : public ProgressLog {
+   public:
+    explicit RunLog(ProgressLog& target) : target_(target) {}
+    ProgressLog& target() { return target_; }
+    void follow(PageJobs* jobs) { jobs_ = jobs; }
+    void ClearLog() override { current().ClearLog(); }
+    void AppendLine(const std::string& text) override { current().AppendLine(text); }
+    void AppendColouredLine(Colour colour, const std::string& text) override {
+      current().AppendColouredLine(colour, text);
+    }
+
+   private:
+    ProgressLog& current() { return jobs_ ? jobs_->log() : target_; }
+    ProgressLog& target_;
+    PageJobs* jobs_ = nullptr;
+  };
+
   store::BlogDb& blog_;
-  ProgressLog& log_;
+  RunLog log_;
   std::unique_ptr<PageBuilders> builders_;
   templates::TemplatePackage package_;
   std::string outputFolder_;
