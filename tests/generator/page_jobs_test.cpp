@@ -80,20 +80,12 @@ void expectSameRun(const RunRecord& a, const RunRecord& b, const std::string& wh
 class Trial {
  public:
   Trial() {
-    setenv("TZ", "UTC", 1);
-    tzset();
-    util::setClock([] { return util::encodeDateTime({2006, 3, 20, 10, 0, 0, 0}); });
-    previousRandom_ = templates::SetRandomSource([] { return 4242u; });
     ui_.defaultAnswer = store::Answer::Yes;
     EXPECT_TRUE(util::copyFileAtomic(bigBlog().file(), dir_.file("big.zdb")).ok());
     blog_ = std::make_unique<store::BlogDb>(dir_.path(), ui_);
     blog_->OpenBlog(dir_.file("big.zdb"));
   }
-  ~Trial() {
-    blog_->CloseBlog();
-    templates::SetRandomSource(previousRandom_);
-    util::setClock({});
-  }
+  ~Trial() { blog_->CloseBlog(); }
   store::BlogDb& blog() { return *blog_; }
   std::string out() const { return dir_.path() + "/HTML/big/"; }
 
@@ -123,10 +115,10 @@ class Trial {
   }
 
  private:
+  testing::PinnedRun pinned_{{2006, 3, 20, 10, 0, 0, 0}};
   TempDir dir_;
   RecordingUI ui_;
   std::unique_ptr<store::BlogDb> blog_;
-  templates::RandomSource previousRandom_;
 };
 
 bool hasTemporaryFiles(const RunRecord& r) {

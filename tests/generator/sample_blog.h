@@ -117,26 +117,38 @@ inline void fillSampleBlog(store::BlogDb& blog) {
 
 namespace tessary::testing {
 
-// The sample blog in a temporary program folder, with the clock, the time zone
-// (UTC) and the random number pinned, so that a run gives the same bytes on
-// every machine. Restores the clock and the random source when it goes.
+// The clock (at `now`), the time zone (UTC) and the random number pinned, so
+// that a run gives the same bytes on every machine; the clock and the random
+// source are restored when it goes.
+class PinnedRun {
+ public:
+  explicit PinnedRun(util::CivilTime now) {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    util::setClock([now] { return util::encodeDateTime(now); });
+    previousRandom_ = templates::SetRandomSource([] { return 4242u; });
+  }
+  ~PinnedRun() {
+    templates::SetRandomSource(previousRandom_);
+    util::setClock({});
+  }
+  PinnedRun(const PinnedRun&) = delete;
+  PinnedRun& operator=(const PinnedRun&) = delete;
+
+ private:
+  templates::RandomSource previousRandom_;
+};
+
+// The sample blog in a temporary program folder, its runs pinned (PinnedRun).
 class PinnedSite {
  public:
   PinnedSite() {
-    setenv("TZ", "UTC", 1);
-    tzset();
-    util::setClock([] { return util::encodeDateTime({2004, 3, 20, 10, 0, 0, 0}); });
-    previousRandom_ = templates::SetRandomSource([] { return 4242u; });
     ui_.answers = {store::Answer::Yes};  // recent entries on the home page; no sample pages
     blog_ = std::make_unique<store::BlogDb>(dir_.path(), ui_);
     blog_->CreateBlog(dir_.file("sample.zdb"));
     fillSampleBlog(*blog_);
   }
-  ~PinnedSite() {
-    blog_->CloseBlog();
-    templates::SetRandomSource(previousRandom_);
-    util::setClock({});
-  }
+  ~PinnedSite() { blog_->CloseBlog(); }
 
   store::BlogDb& blog() { return *blog_; }
   const std::string& programFolder() const { return dir_.path(); }
@@ -146,10 +158,10 @@ class PinnedSite {
   void generate(ProgressLog& log, unsigned threads = 0);
 
  private:
+  PinnedRun pinned_{{2004, 3, 20, 10, 0, 0, 0}};
   TempDir dir_;
   RecordingUI ui_;
   std::unique_ptr<store::BlogDb> blog_;
-  templates::RandomSource previousRandom_;
 };
 
 }  // namespace tessary::testing
