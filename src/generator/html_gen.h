@@ -19,6 +19,11 @@
 //
 // The page builders plug in through PageBuilders: one virtual function per page
 // kind and pass, called by the run at its place in that order.
+//
+// The passes run on the calling thread; the tail of each page (the tag engine's
+// last steps, the checksum, the file) is done by PageJobs on worker threads and
+// taken back in the run's order, so the log, the blog file and the output are
+// those of a run on one thread.
 #pragma once
 
 #include <cstdint>
