@@ -4,6 +4,13 @@
 
 namespace tessary::util {
 
+namespace {
+// A sleeping worker is woken once this many jobs wait for one: waking a thread
+// for every short job costs more than the job. Whoever waits for a job that no
+// worker took runs it itself, so nothing waits for a wake-up that never comes.
+constexpr size_t kWakeBatch = 4;
+}  // namespace
+
 OrderedJobs::OrderedJobs(unsigned workers, size_t maxInFlight) : maxInFlight_(std::max<size_t>(1, maxInFlight)) {
   threads_.reserve(workers);
   for (unsigned i = 0; i < workers; ++i) threads_.emplace_back([this] { workerLoop(); });
@@ -58,6 +65,7 @@ bool OrderedJobs::applyFront(bool wait) {
   {
     std::unique_lock<std::mutex> lock(mutex_);
     Entry* front = line_.front().get();
+    if (front->state != State::Done && wait) work_.notify_all();
     while (front->state != State::Done) {
       if (!wait) return false;
       // Rather than sleep, the owner runs a job no worker has taken yet: the
@@ -108,11 +116,13 @@ void OrderedJobs::submit(std::unique_ptr<Job> job) {
   while (line_.size() >= maxInFlight_) applyFront(true);
   auto entry = std::make_unique<Entry>();
   entry->job = std::move(job);
+  bool wake = false;
   {
     const std::lock_guard<std::mutex> lock(mutex_);
     line_.push_back(std::move(entry));
+    wake = line_.size() - firstWaiting_ >= kWakeBatch;
   }
-  work_.notify_one();
+  if (wake) work_.notify_one();
 }
 
 void OrderedJobs::drain() {
