@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFileDialog>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QGridLayout>
@@ -16,6 +15,7 @@
 #include <stdexcept>
 
 #include "app/dialog_frame.h"
+#include "app/file_dialogs.h"
 #include "app/texts.h"
 #include "templates/tag_engine.h"
 
@@ -143,19 +143,13 @@ TTemplatePackagerForm::TTemplatePackagerForm(QWidget* owner, const QString& prog
     return ss(path);
   };
   dialogs.openPackage = [this, chosen] {
-    QFileDialog d(this, texts::kOpenPackageCaption, programFolder_, texts::kFilterPackages);
-    d.setAcceptMode(QFileDialog::AcceptOpen);
-    d.setFileMode(QFileDialog::ExistingFile);
-    return chosen(d.exec() == QDialog::Accepted && !d.selectedFiles().isEmpty() ? d.selectedFiles().first() : "");
+    return chosen(askFileToOpen(this, texts::kOpenPackageCaption, texts::kFilterPackages, programFolder_));
   };
   dialogs.savePackageAs = [this, chosen](const std::string& current) {
     return chosen(askSaveFile(texts::kSavePackageCaption, texts::kFilterPackages, "tem", qs(current)));
   };
   dialogs.addFile = [this, chosen] {
-    QFileDialog d(this, texts::kAddFileCaption, programFolder_, texts::kFilterPackageFiles);
-    d.setAcceptMode(QFileDialog::AcceptOpen);
-    d.setFileMode(QFileDialog::ExistingFile);
-    return chosen(d.exec() == QDialog::Accepted && !d.selectedFiles().isEmpty() ? d.selectedFiles().first() : "");
+    return chosen(askFileToOpen(this, texts::kAddFileCaption, texts::kFilterPackageFiles, programFolder_));
   };
   dialogs.extractFile = [this, chosen](const std::string& name) {
     return chosen(askSaveFile(texts::kExtractFileCaption, texts::kFilterAllFiles, "",
@@ -539,16 +533,10 @@ void TTemplatePackagerForm::preview() {
   });
 }
 
+// Save As writes over a file of the name chosen, as the package's author asked.
 QString TTemplatePackagerForm::askSaveFile(const QString& caption, const QString& filter, const QString& suffix,
                                            const QString& start) {
-  QFileDialog d(this, caption, start.isEmpty() ? programFolder_ : start, filter);
-  d.setAcceptMode(QFileDialog::AcceptSave);
-  d.setFileMode(QFileDialog::AnyFile);
-  // Save As writes over a file of the name chosen, as the package's author asked.
-  d.setOption(QFileDialog::DontConfirmOverwrite, true);
-  if (!suffix.isEmpty()) d.setDefaultSuffix(suffix);
-  if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return {};
-  return d.selectedFiles().first();
+  return askFileToSave(this, caption, filter, start.isEmpty() ? programFolder_ : start, suffix);
 }
 
 void TTemplatePackagerForm::reject() {

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "app/file_dialogs.h"
 #include "store/entries.h"
 #include "store/media.h"
 
@@ -21,7 +22,7 @@ TGetFileForm::TGetFileForm(QWidget* owner, store::BlogDb& blog)
   l->setSpacing(4);
   l->addWidget(gridWithAddButton(texts::kAddFileHint,
                                  [this] {
-                                   const QString f = askFileToAdd(this, texts::kAddFile, texts::kFilterD,
+                                   const QString f = askFileToOpen(this, texts::kAddFile, texts::kFilterD,
                                                                   QString::fromStdString(blog_.programFolder()));
                                    if (!f.isEmpty()) store::AddBlogFile(blog_, f.toStdString());
                                  }),

@@ -6,6 +6,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "app/file_dialogs.h"
 #include "store/entries.h"
 #include "store/media.h"
 
@@ -34,7 +35,7 @@ TGetPictureForm::TGetPictureForm(QWidget* owner, store::BlogDb& blog)
   l->setSpacing(6);
   l->addWidget(gridWithAddButton(texts::kAddPictureHint,
                                  [this] {
-                                   const QString f = askFileToAdd(this, texts::kAddPicture, texts::kFilterC,
+                                   const QString f = askFileToOpen(this, texts::kAddPicture, texts::kFilterC,
                                                                   QString::fromStdString(blog_.programFolder()));
                                    if (!f.isEmpty()) store::AddBlogPicture(blog_, f.toStdString());
                                  }),

@@ -5,7 +5,6 @@
 #include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QHBoxLayout>
@@ -19,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "app/cat_list.h"
+#include "app/file_dialogs.h"
 #include "app/ed_template.h"
 #include "app/entry_form.h"
 #include "app/get_back.h"
@@ -613,24 +613,13 @@ void TtheMainForm::cmdProgramOptions() {
 // ---- Commands -------------------------------------------------------------------------
 
 QString TtheMainForm::askOpenFile(const QString& caption, const QString& filter, const QString& suffix) {
-  QFileDialog d(this, caption, programFolder_, filter);
-  d.setAcceptMode(QFileDialog::AcceptOpen);
-  d.setFileMode(QFileDialog::ExistingFile);
-  if (!suffix.isEmpty()) d.setDefaultSuffix(suffix);
-  if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return {};
-  return d.selectedFiles().first();
+  return askFileToOpen(this, caption, filter, programFolder_, suffix);
 }
 
+// The core says what it does with an existing file.
 QString TtheMainForm::askSaveFile(const QString& caption, const QString& filter, const QString& suffix,
                                   const QString& start) {
-  QFileDialog d(this, caption, start.isEmpty() ? programFolder_ : start, filter);
-  d.setAcceptMode(QFileDialog::AcceptSave);
-  d.setFileMode(QFileDialog::AnyFile);
-  // The core says what it does with an existing file.
-  d.setOption(QFileDialog::DontConfirmOverwrite, true);
-  if (!suffix.isEmpty()) d.setDefaultSuffix(suffix);
-  if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return {};
-  return d.selectedFiles().first();
+  return askFileToSave(this, caption, filter, start.isEmpty() ? programFolder_ : start, suffix);
 }
 
 void TtheMainForm::openBlogFile(const QString& path) {

@@ -1,6 +1,5 @@
 #include "app/picker_frame.h"
 
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QShowEvent>
@@ -125,14 +124,6 @@ int TablePickerFrame::exec() {
 void TablePickerFrame::showEvent(QShowEvent* e) {
   ResultDialog::showEvent(e);
   grid_->setFocus();
-}
-
-QString askFileToAdd(QWidget* owner, const QString& caption, const QString& filter, const QString& folder) {
-  QFileDialog d(owner, caption, folder, filter);
-  d.setAcceptMode(QFileDialog::AcceptOpen);
-  d.setFileMode(QFileDialog::ExistingFile);
-  if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return {};
-  return d.selectedFiles().first();
 }
 
 }  // namespace tessary::app

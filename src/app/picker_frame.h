@@ -83,8 +83,4 @@ class TablePickerFrame : public ResultDialog {
   bool syncing_ = false;
 };
 
-// Asks for a file to add with the system's open dialog, starting in `folder`;
-// empty after Cancel.
-QString askFileToAdd(QWidget* owner, const QString& caption, const QString& filter, const QString& folder);
-
 }  // namespace tessary::app
