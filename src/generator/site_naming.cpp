@@ -102,6 +102,15 @@ std::string dayCaptionOf(util::DateTime value) {
 }
 
 PeriodKeys periodKeysOf(util::DateTime value) {
+  // Every key and caption follows from the calendar day alone, and the passes
+  // meet the days of a blog in order: the last day's keys are kept.
+  struct Last {
+    int year = -1, month = 0, day = 0;
+    PeriodKeys keys;
+  };
+  thread_local Last last;
+  const util::CivilTime t = util::decodeDateTime(value);
+  if (t.year == last.year && t.month == last.month && t.day == last.day) return last.keys;
   PeriodKeys k;
   k.monthKey = monthKeyOf(value);
   k.weekKey = weekKeyOf(value);
@@ -109,6 +118,7 @@ PeriodKeys periodKeysOf(util::DateTime value) {
   k.monthCaption = monthCaptionOf(value);
   k.weekCaption = weekCaptionOf(value);
   k.dayCaption = dayCaptionOf(value);
+  last = {t.year, t.month, t.day, k};
   return k;
 }
 

@@ -5,8 +5,10 @@
 #include <chrono>
 #include <cstring>
 #include <optional>
+#include <functional>
 #include <random>
 #include <stdexcept>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -100,9 +102,17 @@ std::string& pageNamePrefixStorage() {
   return prefix;
 }
 
+// One generator per thread, seeded once from the clock and the thread: seeding
+// costs more than a page's tags, and two pages drawn in the same clock tick
+// still get numbers of their own.
 uint32_t clockSeededDraw() {
-  const auto seed = static_cast<uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
-  std::mt19937 generator(static_cast<uint32_t>(seed ^ (seed >> 32)));
+  thread_local std::mt19937 generator = [] {
+    const auto seed = static_cast<uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
+    const auto thread = static_cast<uint64_t>(std::hash<std::thread::id>{}(std::this_thread::get_id()));
+    std::seed_seq seq{static_cast<uint32_t>(seed), static_cast<uint32_t>(seed >> 32), static_cast<uint32_t>(thread),
+                      static_cast<uint32_t>(thread >> 32)};
+    return std::mt19937(seq);
+  }();
   std::uniform_int_distribution<uint32_t> dist(0, kRandomRange - 1);
   return dist(generator);
 }
