@@ -133,8 +133,13 @@ std::string coolLink(std::string_view url, std::string_view caption) {
          "</A>";
 }
 
+std::string articleCutTeaser(const store::BlogRec& rec, const store::BlogOptionsRec& options) {
+  return CutTeaser(AutoFormat(rec.BlogText, options.HTMLFormatting));
+}
+
 templates::templateEntryVars FillEntryRecord(const store::BlogRec& rec, const PeriodKeys& keys,
-                                             const store::BlogOptionsRec& options, const SiteNames& names) {
+                                             const store::BlogOptionsRec& options, const SiteNames& names,
+                                             const std::string* cutTeaser) {
   templates::templateEntryVars e;
   e.EntryId = std::to_string(rec.BlogKey);
   e.EntryTitle = rec.BlogTitle;
@@ -142,9 +147,9 @@ templates::templateEntryVars FillEntryRecord(const store::BlogRec& rec, const Pe
   e.EntryDate = std::move(dates.date);
   e.EntryDateWords = std::move(dates.words);
   if (rec.BlogPageType == store::kArticlePage) {
-    std::string teaser = util::charCount(rec.BlogTeaser) >= 2
-                             ? rec.BlogTeaser
-                             : CutTeaser(AutoFormat(rec.BlogText, options.HTMLFormatting));
+    std::string teaser = util::charCount(rec.BlogTeaser) >= 2 ? rec.BlogTeaser
+                         : cutTeaser                         ? *cutTeaser
+                                                             : articleCutTeaser(rec, options);
     e.EntryText = teaser + " <A HREF=\"" + names.page(rec.BlogPageName) + "\" class=\"entrylink\">" +
                   options.ReadThisArticleCaption + "</A>";
   } else {

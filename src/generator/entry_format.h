@@ -50,8 +50,13 @@ std::string EntryPermalinkHref(const SiteNames& names, ArchiveMode mode, const s
 // The entry record of a row for the tag engine: its texts, its dates in the
 // format of option 106, an article's teaser form with its "read" link, the
 // related link, the permalink. The category fields stay empty.
+// `cutTeaser`, when given, is articleCutTeaser of the row, made before.
 templates::templateEntryVars FillEntryRecord(const store::BlogRec& rec, const PeriodKeys& keys,
-                                             const store::BlogOptionsRec& options, const SiteNames& names);
+                                             const store::BlogOptionsRec& options, const SiteNames& names,
+                                             const std::string* cutTeaser = nullptr);
+// The teaser an article without one of its own shows: the start of its
+// formatted text.
+std::string articleCutTeaser(const store::BlogRec& rec, const store::BlogOptionsRec& options);
 
 // "<A HREF=\"" + url + "\" target=\"_blank\" class=\"entrylink\">" + caption + "</A>", or
 // empty when the url is empty.

@@ -8,6 +8,7 @@
 #include "store/grid_rows.h"
 
 #include "generator/entry_format.h"
+#include "generator/nav_links.h"
 #include "store/schema.h"
 #include "templates/install.h"
 #include "util/files.h"
@@ -80,6 +81,10 @@ std::string Generator::outputFolderOfBlog() const {
 void Generator::resetState() {
   counters_ = {};
   pagesOfRun_.clear();
+  pagesTakenUnchanged_ = 0;
+  siteInputs_ = 0;
+  newestRow_ = 0;
+  pending_ = {};
   indexOverwrite = false;
   homeEntryKey = -1;
   recentEntryKey = -1;
@@ -134,12 +139,88 @@ void Generator::readText() {
   if (!row.valid) return;
   store::Table& t = blog_.tblBlog();
   row.rec.BlogText = t.asString("BlogText");
+  readSideTexts();
+}
+
+void Generator::readSideTexts() {
+  if (!row.valid) return;
+  store::Table& t = blog_.tblBlog();
   row.rec.BlogSidebar = t.asString("BlogSidebar");
   row.rec.BlogExtra1 = t.asString("BlogExtra1");
   row.rec.BlogExtra2 = t.asString("BlogExtra2");
 }
 
-void Generator::fillEntry() { entryVars = FillEntryRecord(row.rec, row.keys, options(), names()); }
+uint64_t Generator::siteInputs() {
+  if (util::programBuildId().empty()) return 0;
+  if (siteInputs_ != 0) return siteInputs_;
+  util::Digest d;
+  d.add(util::programBuildId());
+  d.add(static_cast<int64_t>(package_.lines().size()));
+  for (const std::string& line : package_.lines()) d.add(line);
+  const store::BlogOptionsRec& o = options();
+  for (const store::OptionDef& def : store::optionDefs()) d.add(def.key).add(store::optionText(o, def));
+  d.add(pagePrefix_).add(pageExtension_).add(templates::PageNamePrefix());
+  siteInputs_ = d.value();
+  return siteInputs_;
+}
+
+void Generator::readArchiveRow(bool first) {
+  readRow(false);
+  pending_ = {};
+  store::Table& t = blog_.tblBlog();
+  // The archive pages start with the record of the first row and end with
+  // that of the last: those rows are read whole.
+  const uint64_t site = row.valid && !first && t.bookmark() != newestRow_ ? siteInputs() : 0;
+  util::Digest inputs;
+  if (site != 0 && builders_->singlePageInputs(*this, inputs)) {
+    inputs.add(static_cast<int64_t>(site));
+    t.addStoredRow(inputs);
+    pending_.page = names().page(row.rec.BlogPageName);
+    pending_.digest = inputs.value();
+    // The text waits for the decision (takeUnchangedPage). The archive entry
+    // of an article shows these and its teaser; without a teaser of its own,
+    // the start of its text, which was recorded with the same inputs.
+    if (row.rec.BlogPageType == store::kArticlePage) {
+      readSideTexts();
+      if (util::charCount(row.rec.BlogTeaser) < 2) {
+        pending_.cutTeaser = true;
+        const std::string* teaser =
+            skipUnchanged_ ? output_->recordedTeaser(pending_.page, pending_.digest) : nullptr;
+        if (teaser) {
+          pending_.teaser = *teaser;
+        } else {
+          readText();
+          pending_.textRead = true;
+          pending_.teaser = articleCutTeaser(row.rec, options());
+        }
+      }
+    }
+  } else {
+    readText();
+    pending_.textRead = true;
+  }
+  fillEntry();
+}
+
+void Generator::takeUnchangedPage() {
+  if (pending_.digest == 0) return;
+  // Decided only now, after the archive pages of this row were handed in: a
+  // page of the same name among them has claimed the name, and the file is
+  // then no longer known.
+  PageOutput::BuiltVersion version;
+  if (skipUnchanged_ && output_->builtFrom(pending_.page, pending_.digest, version)) {
+    pending_.known = version;
+    return;
+  }
+  if (pending_.textRead) return;
+  readText();
+  pending_.textRead = true;
+  fillEntry();
+}
+
+void Generator::fillEntry() {
+  entryVars = FillEntryRecord(row.rec, row.keys, options(), names(), pending_.cutTeaser ? &pending_.teaser : nullptr);
+}
 
 std::string Generator::describeCurrentEntry() const {
   if (!row.valid) return {};
@@ -152,6 +233,13 @@ bool Generator::WritePage(const std::string& name, std::string_view text, std::s
 
 bool Generator::submitPage(const std::string& name, PageDraft draft, std::string_view source) {
   if (!output_ || !jobs_) throw OutputError("No generation run is going on");
+  if (pending_.digest != 0 && draft.global && draft.package && name == pending_.page) {
+    draft.inputs = pending_.digest;
+    draft.inputsTeaser = pending_.teaser;
+    draft.known = pending_.known;
+    if (draft.known) ++pagesTakenUnchanged_;
+    pending_ = {};
+  }
   const bool accepted = jobs_->submit(name, std::move(draft), source);
   if (util::endsWithNoCase(name, ".html") || util::endsWithNoCase(name, ".htm")) pagesOfRun_.push_back(name);
   return accepted;
@@ -221,8 +309,10 @@ void Generator::listPass() {
   // The list pass gathers links, titles and teasers: no entry's text.
   store::Table& t = blog_.tblBlog();
   t.first();
+  newestRow_ = t.bookmark();
   readRow(false);
   while (!t.eof()) {
+    if (row.valid && staticLinkNeedsText(row.rec)) row.rec.BlogText = t.asString("BlogText");
     builders_->listPassRow(*this);
     t.next();
     if (t.eof()) break;
@@ -234,14 +324,14 @@ void Generator::listPass() {
 void Generator::archivePass() {
   store::Table& t = blog_.tblBlog();
   t.last();
-  readRow();
-  fillEntry();
+  readArchiveRow(true);
   // A blog without any entry row has no archive page.
   if (!row.valid) return;
   builders_->archiveStart(*this);
   for (;;) {
     const int32_t type = row.rec.BlogPageType;
     if (type == store::kBlogEntry || type == store::kArticlePage) builders_->archiveRow(*this);
+    takeUnchangedPage();
     switch (type) {
       case store::kArticlePage: builders_->articlePage(*this); break;
       case store::kStaticPage: builders_->staticPage(*this); break;
@@ -266,11 +356,16 @@ void Generator::archivePass() {
       case store::kFreeFormatPage: builders_->freeFormatPage(*this); break;
       default: break;
     }
+    // The row's texts were left unread for the page it knew unchanged: that
+    // page must have been handed in (and not been built from the record).
+    if (pending_.known)
+      throw std::logic_error("The unchanged page " + pending_.page + " of " + describeCurrentEntry() +
+                             " was not handed in");
     t.prior();
     if (t.bof()) break;
-    readRow();
-    fillEntry();
+    readArchiveRow(false);
   }
+  pending_ = {};
   builders_->archiveEnd(*this);
 }
 

@@ -28,6 +28,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -39,6 +40,7 @@
 #include "store/blog_db.h"
 #include "templates/package.h"
 #include "templates/tag_engine.h"
+#include "util/digest.h"
 #include "util/progress_log.h"
 
 namespace tessary::generator {
@@ -144,6 +146,16 @@ class PageBuilders {
   virtual void archiveStart(Generator&) {}
   virtual void archiveRow(Generator&) {}
   virtual void archiveEnd(Generator&) {}
+  // Asked for each row of the archive pass before its texts are read (gen.row
+  // is read without them): true when the row's texts serve nothing but the
+  // row's own page (an article, static or hidden page) and an article's
+  // teaser (articleCutTeaser), with what that page is
+  // made of besides its row, the options, the page names and the template
+  // package added to `inputs`. When that page was built from the same inputs
+  // before and its file still holds that version, the run reads none of the
+  // row's texts but those the archive pages show (BlogSidebar, BlogExtra1,
+  // BlogExtra2 of an article) and hands in the version instead of the page.
+  virtual bool singlePageInputs(Generator&, util::Digest&) { return false; }
   // The pages of single entries, called in the archive pass after archiveRow.
   virtual void articlePage(Generator&) {}
   virtual void staticPage(Generator&) {}
@@ -190,6 +202,13 @@ class Generator {
   // on the run's thread, 0 (the default) for TESSARY_PAGE_THREADS or else one
   // per core. The log, the blog file and the output are the same either way.
   void setPageThreads(unsigned threads) { pageThreads_ = threads; }
+  // Whether a page of a single entry that is known to be unchanged (see
+  // PageBuilders::singlePageInputs) is taken as it is instead of being built
+  // again (the default). The output is the same either way, and what the
+  // pages were built from is recorded either way.
+  void setSkipUnchanged(bool skip) { skipUnchanged_ = skip; }
+  // The pages of the current (or last) run that were taken as they were.
+  int32_t pagesTakenUnchanged() const { return pagesTakenUnchanged_; }
   // The threads of the current (or last) run.
   unsigned pageThreads() const { return runThreads_; }
 
@@ -277,6 +296,19 @@ class Generator {
   void readRow(bool withText = true);
   // Reads the texts of the row read without them.
   void readText();
+  // Reads, for the row read without its texts, those its archive entry shows
+  // besides the text itself (BlogSidebar, BlogExtra1, BlogExtra2).
+  void readSideTexts();
+  // The archive pass's reading of a row: with its texts, or, when its texts
+  // serve only its own page, with only those the archive pages show.
+  void readArchiveRow(bool first);
+  // Before the page of such a row is built: takes the version it was last built
+  // into when it is known to be unchanged, else reads the texts left unread.
+  void takeUnchangedPage();
+  // Everything every page of a single entry is made of besides its row and
+  // what the builders add: the program's build, the template package, the
+  // options, the page names. 0 when the program's build is not known.
+  uint64_t siteInputs();
   void fillEntry();
   void loadTemplatePackage();
   void applyDefaultOptions();
@@ -317,6 +349,23 @@ class Generator {
   RunCounters counters_;
   std::unique_ptr<PageOutput> output_;
   unsigned pageThreads_ = 0;
+  bool skipUnchanged_ = true;
+  int32_t pagesTakenUnchanged_ = 0;
+  uint64_t siteInputs_ = 0;
+  // The first row of the list pass (the newest): the archive pass ends on it,
+  // and what the run builds after it uses its full record.
+  store::Table::Bookmark newestRow_ = 0;
+  // The row of the archive pass whose page is to carry these inputs (and,
+  // when it is known to be unchanged, that version).
+  struct PendingInputs {
+    std::string page;
+    uint64_t digest = 0;
+    std::optional<PageOutput::BuiltVersion> known;
+    bool textRead = false;
+    // An article without a teaser of its own: the start of its text it shows.
+    bool cutTeaser = false;
+    std::string teaser;
+  } pending_;
   unsigned runThreads_ = 1;
   std::unique_ptr<PageJobs> jobs_;  // the pages of the run in flight
 };

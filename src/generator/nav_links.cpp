@@ -91,6 +91,10 @@ std::string staticPageLink(const store::BlogRec& row, const std::string& prefix,
   return upperAnchor(prefix + util::trim(row.BlogPageName) + ext, cls, title);
 }
 
+bool staticLinkNeedsText(const store::BlogRec& row) {
+  return row.BlogPageType == store::kStaticPage && util::charCount(row.BlogCoolURL) > 5;
+}
+
 void ListPassLinks::addStaticPage(const store::BlogRec& row, std::string& navbarColumn,
                                   std::string& navbarRow) {
   const std::string link = staticPageLink(row, prefix_, ext_);

@@ -78,6 +78,9 @@ class ListPassLinks {
 // longer than 5. The navigation bar shows the same link with class "navbtn".
 std::string staticPageLink(const store::BlogRec& row, const std::string& prefix, const std::string& ext,
                            std::string_view cls = "menulink");
+// Whether the link of this row depends on its text (a static page with a
+// Cool URL longer than 5 characters): the list pass then reads the text.
+bool staticLinkNeedsText(const store::BlogRec& row);
 
 // One category's line in the category link lists: the entrylink anchor, the
 // teaser when asked for and not empty, and a line feed.

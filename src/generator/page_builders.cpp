@@ -148,6 +148,7 @@ void SitePages::buildGlobals() {
   auto& o = ctx_.options;
   links_ = buildSiteLinks(o, ctx_.names.prefix, ctx_.names.ext);
   sharedGlobals_.reset();
+  singlePageInputs_ = 0;
   GlobalVars& g = globals_;
   g = GlobalVars{};
   g.MainTitle = o.BlogTitle;
@@ -190,6 +191,7 @@ void SitePages::listPassRow(const store::BlogRec& row, const PeriodKeys& keys) {
   const int32_t type = row.BlogPageType;
   if (type == store::kStaticPage) {
     sharedGlobals_.reset();
+    singlePageInputs_ = 0;
     listLinks_.addStaticPage(row, globals_.NavbarColumn, globals_.NavbarRow);
   }
   if (type == store::kArticlePage) {
@@ -268,6 +270,7 @@ void SitePages::finishListPass(std::vector<CategoryRow> categories) {
   }
   categories_ = std::move(categories);
   sharedGlobals_.reset();
+  singlePageInputs_ = 0;
   GlobalVars& g = globals_;
   g.StaticLinksColumn = listLinks_.staticLinks().column;
   g.StaticLinksRow = listLinks_.staticLinks().row;
@@ -461,6 +464,51 @@ bool SitePages::homePassNeedsText(const store::BlogRec& row) const {
   if (row.BlogPageType != store::kBlogEntry && row.BlogPageType != store::kArticlePage) return false;
   const bool shown = ctx_.options.IndexEntries >= listed_ || feed_.itemCounter() < feedSettings_.itemLimit;
   return shown && !keptEntry(row.BlogKey);
+}
+
+bool SitePages::textOnlyForOwnPage(const store::BlogRec& row) const {
+  switch (row.BlogPageType) {
+    case store::kStaticPage:
+    case store::kHiddenPage: return true;
+    case store::kArticlePage:
+      // The newest entries keep their text for the home pass. (Without a
+      // teaser of its own its archive entry shows the start of its text: the
+      // run gives that.)
+      return archivedRows_ < entryRows_ - rowsToKeep();
+    default: return false;
+  }
+}
+
+uint64_t SitePages::singlePageInputs() {
+  if (singlePageInputs_ != 0) return singlePageInputs_;
+  using G = GlobalVars;
+  static constexpr std::string G::*kGlobals[] = {
+      &G::MainTitle,         &G::MainUrl,          &G::MainAbout,          &G::MonthLinksColumn,
+      &G::MonthLinksRow,     &G::StaticLinksColumn, &G::StaticLinksRow,    &G::NavbarColumn,
+      &G::NavbarRow,         &G::ArticleLinksColumn, &G::GlobalSpare1,     &G::ArticleLinksRow,
+      &G::ArticleIndexList,  &G::GlobalSpare2,     &G::ParentSiteLink,     &G::HomeLink,
+      &G::HomeHref,          &G::ArticleIndexLink, &G::ArticleIndexHref,   &G::MonthIndexLink,
+      &G::MonthIndexHref,    &G::Rss20FileName,    &G::Rss091FileName,     &G::DefaultKeywords,
+      &G::DefaultDescription, &G::CustomTag1,      &G::CustomTag2,         &G::CustomTag3,
+      &G::CustomTag4,        &G::CustomTag5,       &G::CustomTag6,         &G::CustomTag7,
+      &G::CustomTag8,        &G::CustomTag9,       &G::CustomTag10,        &G::CategoryIndexLink,
+      &G::CategoryLinksColumn, &G::CategoryLinksRow, &G::RecentLink,       &G::RecentHref,
+      &G::SiteLanguage};
+  // A value added to the record must be added here too.
+  static_assert(sizeof(G) == std::size(kGlobals) * sizeof(std::string));
+  util::Digest d;
+  const GlobalVars& g = sharedGlobals() ? *sharedGlobals() : globals_;
+  for (const auto field : kGlobals) d.add(g.*field);
+  d.add(static_cast<int64_t>(categories_.size()));
+  for (const CategoryRow& c : categories_) {
+    d.add(c.key);
+    for (const std::string* f : {&c.title, &c.name, &c.text, &c.keywords, &c.teaser, &c.sidebar, &c.extra1,
+                                 &c.extra2, &c.title1, &c.title2, &c.metaDesc})
+      d.add(*f);
+  }
+  static_assert(sizeof(CategoryRow) == sizeof(int64_t) + 11 * sizeof(std::string));
+  singlePageInputs_ = d.value();
+  return singlePageInputs_;
 }
 
 void SitePages::archiveEntryRow(const store::BlogRec& row, const PeriodKeys& keys, const EntryVars& entry) {
@@ -791,6 +839,11 @@ class SitePageBuilders : public PageBuilders {
   void feedsStart(Generator& g) override { pages_->startFeeds(g.row.valid ? g.row.rec.BlogDateTime : 0); }
   void recentStart(Generator& g) override { pages_->startRecentPage(g.recentEntryVars); }
   bool homeRowNeedsText(Generator& g) override { return pages_->homePassNeedsText(g.row.rec); }
+  bool singlePageInputs(Generator& g, util::Digest& inputs) override {
+    if (!pages_->textOnlyForOwnPage(g.row.rec)) return false;
+    inputs.add(static_cast<int64_t>(pages_->singlePageInputs()));
+    return true;
+  }
   void homeRow(Generator& g) override {
     const SitePages::KeptEntry* kept = pages_->keptEntry(g.row.rec.BlogKey);
     pages_->homePageRow(g.row.rec, kept ? kept->vars : g.entryVars);

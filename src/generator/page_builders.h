@@ -135,6 +135,15 @@ class SitePages {
   // Whether the home pass shows this row (on the home page, the recent-entries
   // page or in a feed) and has not kept its text: then it must be read.
   bool homePassNeedsText(const store::BlogRec& row) const;
+  // Whether the archive pass uses the row's text (BlogText) for nothing but the
+  // row's own page and its archive entry's teaser: a static or hidden page, or
+  // an article that the home pass does not keep. Then, when that page is known
+  // to be unchanged, the text need not be read.
+  bool textOnlyForOwnPage(const store::BlogRec& row) const;
+  // What the pages of single entries are made of besides their row, the
+  // options, the names and the template package: the site-wide values and the
+  // categories (the same for every such page of a run).
+  uint64_t singlePageInputs();
   // prior: the period the run remembered for the home page's prior link (the
   // last row visited while the home list was not yet full), nullptr when none.
   void finishHomePage(const PeriodKeys* prior);
@@ -196,7 +205,8 @@ class SitePages {
   ArchiveMode mode_;
   SiteLinks links_;
   GlobalVars globals_;
-  std::shared_ptr<const GlobalVars> sharedGlobals_;  // a copy of globals_; null when it changed since
+  std::shared_ptr<const GlobalVars> sharedGlobals_;
+  uint64_t singlePageInputs_ = 0;  // 0: not made yet  // a copy of globals_; null when it changed since
 
   // List pass.
   ListPassLinks listLinks_;

@@ -32,12 +32,13 @@ void writeLine(ProgressLog& log, const LogLine& line) {
 
 }  // namespace
 
-std::string finishedText(PageDraft draft, uint32_t number) {
+std::string finishedText(PageDraft draft, uint32_t number, bool* usedNumber) {
+  if (usedNumber) *usedNumber = false;
   if (draft.package)
     for (int s : draft.slices) templates::FillEntryTagsInto(draft.text, *draft.package, draft.templ, s, draft.entry);
   if (!draft.global) return std::move(draft.text);
   return templates::ResolveCommandsWithNumber(
-      templates::FillPageTags(std::move(draft.text), *draft.global, draft.entry, draft.page), number);
+      templates::FillPageTags(std::move(draft.text), *draft.global, draft.entry, draft.page), number, usedNumber);
 }
 
 class PageJobs::PageJob : public util::OrderedJobs::Job {
@@ -46,8 +47,21 @@ class PageJobs::PageJob : public util::OrderedJobs::Job {
       : owner_(owner), plan_(std::move(plan)), draft_(std::move(draft)), number_(number) {}
 
   void run() override {
+    inputs_ = draft_.inputs;
+    teaser_ = std::move(draft_.inputsTeaser);
     if (plan_.refused) return;
-    const std::string text = finishedText(std::move(draft_), number_);
+    if (draft_.known) {
+      // Built from these inputs before, and its file holds that version: the
+      // text it would give is that version's, which needs no writing.
+      file_.crc = draft_.known->crc;
+      file_.size = draft_.known->size;
+      draft_ = {};
+      return;
+    }
+    bool usedNumber = false;
+    const std::string text = finishedText(std::move(draft_), number_, &usedNumber);
+    // A page that shows its [%RANDOM%] number follows from more than its inputs.
+    if (usedNumber) inputs_ = 0;
     draft_ = {};
     file_ = PageOutput::preparePage(plan_, text);
   }
@@ -57,7 +71,7 @@ class PageJobs::PageJob : public util::OrderedJobs::Job {
       const auto it = owner_.inFlight_.find(plan_.name);
       if (it != owner_.inFlight_.end() && --it->second == 0) owner_.inFlight_.erase(it);
     }
-    owner_.output_.applyPage(plan_, file_);
+    if (owner_.output_.applyPage(plan_, file_)) owner_.output_.recordInputs(plan_, inputs_, file_, teaser_);
     for (const LogLine& line : after_) writeLine(owner_.log_, line);
   }
 
@@ -72,6 +86,8 @@ class PageJobs::PageJob : public util::OrderedJobs::Job {
   PageDraft draft_;
   const uint32_t number_;
   PageOutput::PageFile file_;
+  uint64_t inputs_ = 0;
+  std::string teaser_;
   std::vector<LogLine> after_;
 };
 

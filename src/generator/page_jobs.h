@@ -29,6 +29,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -56,6 +57,14 @@ struct PageDraft {
   const templates::TemplatePackage* package = nullptr;
   int templ = 0;
   std::vector<int> slices;
+  // Not 0: the digest of everything the page is made of (see
+  // PageOutput::BuiltVersion); what the page gives is then recorded with it.
+  uint64_t inputs = 0;
+  std::string inputsTeaser;  // recorded with them (PageOutput::recordedTeaser)
+  // Set when the page was last built from these very inputs and its file still
+  // holds that version (PageOutput::builtFrom): the version is handed in
+  // instead of the text, which is left unbuilt.
+  std::optional<PageOutput::BuiltVersion> known;
 
   // A page whose text is final.
   static PageDraft finished(std::string text) {
@@ -76,8 +85,9 @@ struct PageDraft {
 };
 
 // The draft's final text: as it stands, or assembled and finished by the tag
-// engine with `number` for [%RANDOM%].
-std::string finishedText(PageDraft draft, uint32_t number);
+// engine with `number` for [%RANDOM%]; *usedNumber tells whether the text
+// held that tag.
+std::string finishedText(PageDraft draft, uint32_t number, bool* usedNumber = nullptr);
 
 class PageJobs {
  public:

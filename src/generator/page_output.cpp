@@ -120,6 +120,109 @@ void PageOutput::load() {
   loaded_ = true;
 }
 
+namespace {
+constexpr const char* kInputsTable = "tblPageInputs";
+}  // namespace
+
+void PageOutput::loadInputs() {
+  if (inputsLoaded_) return;
+  inputs_.clear();
+  store::Database& db = blog_.database();
+  inputsTable_ = db.tableExists(kInputsTable);
+  if (inputsTable_) {
+    store::Statement st =
+        db.prepare(std::string("SELECT PageKey, InputDigest, PageCRC, PageSize, EntryTeaser FROM ") + kInputsTable);
+    int rc;
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+      Inputs in;
+      in.digest = static_cast<uint64_t>(sqlite3_column_int64(st.get(), 1));
+      in.version = {columnInt(st.get(), 2), sqlite3_column_int64(st.get(), 3)};
+      in.teaser = columnText(st.get(), 4);
+      inputs_[columnText(st.get(), 0)] = in;
+    }
+    if (rc != SQLITE_DONE) db.fail(std::string("Cannot read table ") + kInputsTable);
+  }
+  inputsLoaded_ = true;
+}
+
+bool PageOutput::builtFrom(const std::string& name, uint64_t digest, BuiltVersion& version) {
+  if (digest == 0 || !isWritableName(name)) return false;
+  load();
+  loadInputs();
+  const std::string folded = util::lowerAscii(name);
+  const auto in = inputs_.find(folded);
+  if (in == inputs_.end() || in->second.digest != digest) return false;
+  // A file of this name handed in earlier in the run (a page, a template
+  // file) may have replaced the one on disk before this page's turn.
+  if (claimed_.count(folded) != 0) return false;
+  // The spelling planPage will give it.
+  std::string spelling = name;
+  if (const auto p = preferred_.find(folded); p != preferred_.end()) {
+    spelling = p->second;
+  } else if (rows_.count(name) == 0) {
+    if (const auto r = rowSpelling_.find(folded); r != rowSpelling_.end()) spelling = r->second;
+  }
+  const auto row = rows_.find(spelling);
+  if (row == rows_.end() || row->second.local != in->second.version.crc) return false;
+  if (!localCopyCurrent(outputFolder_ + spelling, in->second.version.size)) return false;
+  version = in->second.version;
+  return true;
+}
+
+const std::string* PageOutput::recordedTeaser(const std::string& name, uint64_t digest) {
+  if (digest == 0) return nullptr;
+  loadInputs();
+  const auto in = inputs_.find(util::lowerAscii(name));
+  return in != inputs_.end() && in->second.digest == digest ? &in->second.teaser : nullptr;
+}
+
+void PageOutput::recordInputs(const PagePlan& plan, uint64_t digest, const PageFile& file,
+                              const std::string& teaser) {
+  if (plan.refused) return;
+  loadInputs();
+  const std::string folded = util::lowerAscii(plan.name);
+  const auto in = inputs_.find(folded);
+  if (digest == 0) {
+    if (in != inputs_.end()) storeInputs(folded, 0, nullptr);
+    return;
+  }
+  const BuiltVersion version{file.crc, file.size};
+  if (in != inputs_.end() && in->second.digest == digest && in->second.version.crc == version.crc &&
+      in->second.version.size == version.size && in->second.teaser == teaser)
+    return;
+  storeInputs(folded, digest, &version, teaser);
+}
+
+void PageOutput::storeInputs(const std::string& folded, uint64_t digest, const BuiltVersion* version,
+                             const std::string& teaser) {
+  touched();
+  store::Database& db = blog_.database();
+  if (!inputsTable_) {
+    db.exec(std::string("CREATE TABLE IF NOT EXISTS ") + kInputsTable +
+            " (PageKey TEXT PRIMARY KEY, InputDigest INTEGER NOT NULL, PageCRC INTEGER NOT NULL, "
+            "PageSize INTEGER NOT NULL, EntryTeaser TEXT)");
+    inputsTable_ = true;
+  }
+  if (!version) {
+    if (!dropInputs_) dropInputs_ = db.prepare(std::string("DELETE FROM ") + kInputsTable + " WHERE PageKey = ?");
+    bindText(dropInputs_.get(), 1, folded);
+    stepDone(db, dropInputs_.get(), std::string("Cannot delete a row of ") + kInputsTable);
+    inputs_.erase(folded);
+    return;
+  }
+  if (!putInputs_)
+    putInputs_ = db.prepare(std::string("INSERT OR REPLACE INTO ") + kInputsTable +
+                            " (PageKey, InputDigest, PageCRC, PageSize, EntryTeaser) VALUES (?, ?, ?, ?, ?)");
+  sqlite3_stmt* st = putInputs_.get();
+  bindText(st, 1, folded);
+  sqlite3_bind_int64(st, 2, static_cast<sqlite3_int64>(digest));
+  sqlite3_bind_int(st, 3, version->crc);
+  sqlite3_bind_int64(st, 4, version->size);
+  bindText(st, 5, teaser);
+  stepDone(db, st, std::string("Cannot write a row of ") + kInputsTable);
+  inputs_[folded] = {digest, *version, teaser};
+}
+
 const std::map<std::string, PageRow>& PageOutput::rows() {
   load();
   return rows_;
@@ -435,6 +538,8 @@ void PageOutput::RemoveOrphans() {
                               "*** Error: \"" + key + "\" is not a plain file name; nothing was deleted ***");
       continue;
     }
+    loadInputs();
+    if (inputs_.count(util::lowerAscii(key)) != 0) storeInputs(util::lowerAscii(key), 0, nullptr);
     const std::string path = outputFolder_ + key;
     // A local orphan that cannot be deleted is left in place.
     if (util::fileExists(path)) (void)util::removeFile(path);

@@ -34,6 +34,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "store/blog_db.h"
 #include "templates/install.h"
@@ -131,6 +132,30 @@ class PageOutput : public templates::TemplateFileSink {
   // Removes what preparePage wrote for a page that is not applied.
   static void discardPage(PageFile& file) noexcept;
 
+  // What a page was last built from, kept in the blog file beside its row
+  // (table tblPageInputs, by the page's name in lower case): a digest of
+  // everything the page is made of, and the checksum and size of the text it
+  // gave. Only pages whose text follows from their inputs alone are recorded
+  // (not one that drew a [%RANDOM%] number).
+  struct BuiltVersion {
+    int32_t crc = 0;
+    int64_t size = 0;
+  };
+  // The teaser an article without one of its own showed when it was built
+  // from inputs of this digest (it follows from them), or nullptr.
+  const std::string* recordedTeaser(const std::string& name, uint64_t digest);
+  // The run's thread, before the page is built: true when the page was last
+  // built from inputs of this digest, no file of its name was handed in yet in
+  // this run, its row's local checksum is that build's and its file is in place
+  // with that build's size. Building the page again would then give that
+  // checksum and, as the local copy holds it, write nothing: the run may hand
+  // in the version instead of the page (PageDraft::known).
+  bool builtFrom(const std::string& name, uint64_t digest, BuiltVersion& version);
+  // The run's thread, after the page of that plan was applied: records what it
+  // was built from (0: nothing that is recorded; an earlier record is dropped).
+  // `teaser`: what recordedTeaser gives for them.
+  void recordInputs(const PagePlan& plan, uint64_t digest, const PageFile& file, const std::string& teaser);
+
   // The picture and file variant: the checksum is the one stored with the row
   // and the bytes are fetched only when the file has to be written. Returns
   // false when the name was refused or the file could not be saved (the
@@ -171,6 +196,9 @@ class PageOutput : public templates::TemplateFileSink {
  private:
   enum class Reporting { Page, Stored, Template };
   void load();
+  void loadInputs();
+  void storeInputs(const std::string& folded, uint64_t digest, const BuiltVersion* version,
+                   const std::string& teaser = {});
   bool refuse(const std::string& name, std::string_view source);
   // Steps 3 to 6 of the tracking rule; `write` puts the content in place
   // (returns false on failure); `size` is the content's length in bytes.
@@ -202,6 +230,15 @@ class PageOutput : public templates::TemplateFileSink {
   bool inTransaction_ = false;
   std::chrono::steady_clock::time_point batchStart_;
   store::Statement insert_, update_;
+  // tblPageInputs, by the page name in lower case.
+  struct Inputs {
+    uint64_t digest = 0;
+    BuiltVersion version;
+    std::string teaser;
+  };
+  std::unordered_map<std::string, Inputs> inputs_;
+  bool inputsLoaded_ = false, inputsTable_ = false;
+  store::Statement putInputs_, dropInputs_;
 };
 
 // "Mark All as New": asks, then sets PageCRCExisting to 0 on every row, with

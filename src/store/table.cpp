@@ -589,6 +589,17 @@ const Table::Cell& Table::cell(std::string_view field, int& index) {
   return row_[static_cast<size_t>(index)];
 }
 
+void Table::addStoredRow(util::Digest& digest) {
+  requireOpen();
+  loadRow();
+  digest.add(static_cast<int64_t>(row_.size()));
+  for (size_t i = 0; i < row_.size(); ++i) {
+    const Cell& c = row_[i];
+    digest.add(static_cast<int64_t>(c.kind) * 2 + (changed_[i] ? 1 : 0));
+    digest.add(c.i).addDouble(c.d).add(c.s);
+  }
+}
+
 std::string Table::decoded(int index, const Cell& c) {
   const auto i = static_cast<size_t>(index);
   if (c.kind == Cell::Kind::Null) return std::string();

@@ -20,6 +20,7 @@
 #include "store/database.h"
 #include "store/schema.h"
 #include "util/date_time.h"
+#include "util/digest.h"
 
 namespace tessary::store {
 
@@ -137,6 +138,10 @@ class Table {
   int64_t blobSize(std::string_view field);
   Status loadBlobFromFile(std::string_view field, const std::string& path);
   Status saveBlobToFile(std::string_view field, const std::string& path);
+
+  // Adds the current row as the file stores it (compressed values as they
+  // are: nothing is inflated) to a digest; equal rows add equal values.
+  void addStoredRow(util::Digest& digest);
 
   // The rowid of the current row (the key for auto-increment tables); 0 when none.
   int64_t currentRowId();

@@ -780,10 +780,12 @@ uint32_t DrawRandomNumber() {
 
 std::string ResolveCommands(std::string_view page) { return ResolveCommandsWithNumber(page, DrawRandomNumber()); }
 
-std::string ResolveCommandsWithNumber(std::string_view page, uint32_t n) {
+std::string ResolveCommandsWithNumber(std::string_view page, uint32_t n, bool* usedNumber) {
   static thread_local std::string withNumber, firstPass;
   std::string_view text = page;
-  if (findFrom(text, "[%RANDOM%]", 0) != std::string_view::npos) {
+  const bool random = findFrom(text, "[%RANDOM%]", 0) != std::string_view::npos;
+  if (usedNumber) *usedNumber = random;
+  if (random) {
     withNumber.clear();
     appendReplaced(withNumber, text, "[%RANDOM%]", std::to_string(n));
     text = withNumber;

@@ -170,7 +170,9 @@ const std::string& PageNamePrefix();
 std::string ResolveCommands(std::string_view page);
 // The same with the page's number drawn beforehand (DrawRandomNumber): a page
 // finished on another thread gets the number of its place in the run.
-std::string ResolveCommandsWithNumber(std::string_view page, uint32_t number);
+// *usedNumber tells whether the page held [%RANDOM%] (its text then depends
+// on the number).
+std::string ResolveCommandsWithNumber(std::string_view page, uint32_t number, bool* usedNumber = nullptr);
 // Draws the number [%RANDOM%] becomes on the next page (below kRandomRange).
 uint32_t DrawRandomNumber();
 // The same; the records are accepted and not used.

@@ -291,6 +291,23 @@ TEST_F(GenerationRunTest, CategoryPagesAreLeftOutWhenArchivingByCategoryIsOff) {
   EXPECT_EQ(std::count(calls.begin(), calls.end(), "home end"), 1);
 }
 
+TEST_F(GenerationRunTest, AStaticPageLinksItsCoolUrlOnlyWhenItHasAlmostNoText) {
+  // The list pass reads no texts, but the link of a static page with a Cool
+  // URL depends on its text.
+  store::Table& t = blog_->tblBlog();
+  for (const char* name : {"full", "bare"}) {
+    addEntry(store::kStaticPage, util::encodeDate(2003, 3, 1), name, name, name[0] == 'f' ? "A page of its own." : "");
+    t.edit();
+    t.setString("BlogCoolURL", "http://example.com/away");
+    t.post();
+  }
+  run();
+  const std::string home = testing::readFile(out_ + "index.html");
+  EXPECT_NE(home.find("HREF=\"full.html\""), std::string::npos);
+  EXPECT_EQ(home.find("HREF=\"bare.html\""), std::string::npos);
+  EXPECT_NE(home.find("HREF=\"http://example.com/away\""), std::string::npos);
+}
+
 TEST_F(GenerationRunTest, APageNameThatIsNotABareFileNameIsRefusedAndTheRunGoesOn) {
   testing::writeFile(dir_.file("escape.html"), "safe");
   const int32_t key = addEntry(store::kArticlePage, util::encodeDate(2003, 3, 1), "Sneaky", "../../escape");
