@@ -379,7 +379,12 @@ void SitePages::writeCategoryIndex() {
 
 void SitePages::startPeriodPage(ArchivePage& page, char kind, const PeriodState& st, const PeriodKeys& keys,
                                 const EntryVars& entry) {
+  // A period's page grows entry by entry: room for about as much as the one
+  // before saves copying it over and over.
+  const size_t expected = page.lastSize;
   page = ArchivePage{};
+  page.lastSize = expected;
+  page.text.reserve(expected + expected / 4);
   page.vars.PageTitle = st.currentCaption;
   page.vars.PageKind = kArchiveKind;
   standardMeta(page.vars);
@@ -418,6 +423,7 @@ void SitePages::finishPeriodPage(ArchivePage& page, char kind, const PeriodState
     addSlice(page.text, kArchiveTemplate, templates::kAfterEntries, entry, v, globals_);
   }
   addSlice(page.text, kArchiveTemplate, templates::kEndOfPage, entry, v, globals_);
+  page.lastSize = page.text.size();
   finishPage(periodAddress(kind, st.current), page.text, sharedGlobals(), entry, v);
 }
 

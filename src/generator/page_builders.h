@@ -162,6 +162,7 @@ class SitePages {
     std::string monthCaption;
     std::string periodLinks;  // month pages in weekly or daily mode: the week or day links
     int32_t lastLinked = 0;
+    size_t lastSize = 0;  // the length of the page of the period before
   };
   struct Slot {
     int32_t key;

@@ -84,6 +84,7 @@ void Table::requireEditing(std::string_view field) const {
 
 void Table::loadColumns() {
   columns_.clear();
+  nextColumn_ = 0;
   keyColumn_ = -1;
   Statement st = db_.prepare("SELECT name, type FROM pragma_table_info(?)");
   sqlite3_bind_text(st.get(), 1, def_.name.c_str(), -1, SQLITE_TRANSIENT);
@@ -521,8 +522,16 @@ bool Table::findKey(const FieldValue& key) {
 }
 
 int Table::columnIndex(std::string_view field) const {
-  for (size_t i = 0; i < columns_.size(); ++i)
-    if (util::equalsNoCase(columns_[i].name, field)) return static_cast<int>(i);
+  // Readers mostly ask for the columns in their order: the search starts
+  // after the column found last.
+  const size_t n = columns_.size();
+  for (size_t k = 0; k < n; ++k) {
+    const size_t i = (nextColumn_ + k) % n;
+    if (util::equalsNoCase(columns_[i].name, field)) {
+      nextColumn_ = i + 1 < n ? i + 1 : 0;
+      return static_cast<int>(i);
+    }
+  }
   return -1;
 }
 

@@ -192,6 +192,7 @@ class Table {
   IndexDef index_;
   std::vector<Column> columns_;
   int keyColumn_ = -1;  // the auto-increment column, if any
+  mutable size_t nextColumn_ = 0;  // where columnIndex starts its search
   State state_ = State::Inactive;
   int listener_ = 0;
   bool announcing_ = false;
