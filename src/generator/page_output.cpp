@@ -1,6 +1,9 @@
 #include "generator/page_output.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <vector>
@@ -96,6 +99,7 @@ PageOutput::~PageOutput() {
     commit();
   } catch (...) {
   }
+  if (folderFd_ >= 0) ::close(folderFd_);
 }
 
 bool PageOutput::isWritableName(std::string_view name) {
@@ -164,7 +168,14 @@ bool PageOutput::builtFrom(const std::string& name, uint64_t digest, BuiltVersio
   }
   const auto row = rows_.find(spelling);
   if (row == rows_.end() || row->second.local != in->second.version.crc) return false;
-  if (!localCopyCurrent(outputFolder_ + spelling, in->second.version.size)) return false;
+  // Looked up in the folder opened once: a run over thousands of pages pays
+  // one path walk, not one per page.
+  if (folderFd_ == -2)
+    folderFd_ = ::open(outputFolder_.empty() ? "." : outputFolder_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  struct stat st {};
+  const bool found = folderFd_ >= 0 ? ::fstatat(folderFd_, spelling.c_str(), &st, 0) == 0
+                                    : ::stat((outputFolder_ + spelling).c_str(), &st) == 0;
+  if (!found || static_cast<int64_t>(st.st_size) != in->second.version.size) return false;
   version = in->second.version;
   return true;
 }

@@ -238,6 +238,7 @@ class PageOutput : public templates::TemplateFileSink {
   };
   std::unordered_map<std::string, Inputs> inputs_;
   bool inputsLoaded_ = false, inputsTable_ = false;
+  int folderFd_ = -2;  // the output folder, opened on first use (-1: it could not be)
   store::Statement putInputs_, dropInputs_;
 };
 
