@@ -76,6 +76,8 @@ class PageJobs::PageJob : public util::OrderedJobs::Job {
   }
 
   void discard() noexcept override { PageOutput::discardPage(file_); }
+  // A page known unchanged, a refused name: nothing to build or write.
+  bool quick() const override { return plan_.refused || draft_.known.has_value(); }
 
   // A line the builders wrote after this page was handed in (the run's thread).
   void addLineAfter(LogLine line) { after_.push_back(std::move(line)); }

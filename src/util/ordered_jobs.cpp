@@ -94,25 +94,27 @@ bool OrderedJobs::applyFront(bool wait) {
   return true;
 }
 
+void OrderedJobs::runAndApply(std::unique_ptr<Job> job) {
+  Entry e;
+  e.job = std::move(job);
+  e.state = State::Done;
+  runEntry(e);
+  try {
+    if (e.error) std::rethrow_exception(e.error);
+    e.job->apply();
+  } catch (...) {
+    failed_ = true;
+    e.job->discard();
+    throw;
+  }
+}
+
 void OrderedJobs::submit(std::unique_ptr<Job> job) {
   if (failed_) return;
-  if (threads_.empty()) {
-    Entry e;
-    e.job = std::move(job);
-    e.state = State::Done;
-    runEntry(e);
-    try {
-      if (e.error) std::rethrow_exception(e.error);
-      e.job->apply();
-    } catch (...) {
-      failed_ = true;
-      e.job->discard();
-      throw;
-    }
-    return;
-  }
+  if (threads_.empty()) return runAndApply(std::move(job));
   while (applyFront(false)) {
   }
+  if (line_.empty() && job->quick()) return runAndApply(std::move(job));
   while (line_.size() >= maxInFlight_) applyFront(true);
   auto entry = std::make_unique<Entry>();
   entry->job = std::move(job);

@@ -47,6 +47,9 @@ class OrderedJobs {
     // The owner's thread, for a job that ran but will never be applied (the
     // sequence stopped before it). Must not throw.
     virtual void discard() noexcept {}
+    // True when run() costs next to nothing: handed in while no job waits to
+    // be applied, the job is run and applied at once, without a worker.
+    virtual bool quick() const { return false; }
   };
 
   // workers 0: no thread of its own; every job is run and applied as it is
@@ -86,6 +89,8 @@ class OrderedJobs {
   };
 
   void workerLoop();
+  // Runs and applies a job at once (nothing waits before it).
+  void runAndApply(std::unique_ptr<Job> job);
   // Runs the entry's job, keeping what it raises. Called without the lock.
   static void runEntry(Entry& e);
   // Applies the front entry when it is done (or, with wait, after running or

@@ -44,6 +44,8 @@ class TestJob : public OrderedJobs::Job {
     r_.applied.push_back(i_);
   }
   void discard() noexcept override { r_.discarded.push_back(i_); }
+  bool quick() const override { return quick_; }
+  bool quick_ = false;
 
  private:
   Record& r_;
@@ -64,7 +66,15 @@ TEST(OrderedJobsTest, JobsAreAppliedInTheOrderHandedInWhateverThreadRanThem) {
     {
       OrderedJobs jobs(workers, 8);
       for (int i = 0; i < 300; ++i) {
-        jobs.submit(std::make_unique<TestJob>(r, i));
+        // Every third job says it is quick: handed in while the line is
+        // empty, it is applied at once, else it keeps its place.
+        auto job = std::make_unique<TestJob>(r, i);
+        job->quick_ = i % 3 == 0;
+        const bool wasIdle = jobs.idle();
+        jobs.submit(std::move(job));
+        if (i % 3 == 0 && wasIdle) {
+          EXPECT_TRUE(jobs.idle()) << "a quick job handed in to an empty line waits";
+        }
         EXPECT_LE(r.inFlight, 8) << "the line grew past its bound";
         if (workers == 0) {
           EXPECT_TRUE(jobs.idle()) << "without workers a job is applied when handed in";
