@@ -1,5 +1,7 @@
 // Commands of the site generator: generate the site, the preview path, the two
 // Mark All commands and the page-tracking rows.
+#include <sqlite3.h>
+
 #include <iostream>
 
 #include "cli/cli.h"
@@ -15,14 +17,14 @@ using store::BlogDb;
 }  // namespace
 
 void printUnpublishedNote(BlogDb& blog, const std::string& file) {
-  store::Table& t = blog.tblPages();
-  long differ = 0, never = 0;
-  for (t.first(); !t.eof(); t.next()) {
-    const int64_t fresh = t.asInteger("PageCRCNew"), existing = t.asInteger("PageCRCExisting");
-    if (fresh == 0 || fresh == existing) continue;
-    ++differ;
-    if (existing == 0) ++never;
-  }
+  // One query, not a read of every row (each its own read transaction).
+  store::Database& db = blog.database();
+  store::Statement st = db.prepare(
+      "SELECT count(*), coalesce(sum(coalesce(PageCRCExisting, 0) = 0), 0) FROM tblPages "
+      "WHERE coalesce(PageCRCNew, 0) <> 0 AND coalesce(PageCRCNew, 0) <> coalesce(PageCRCExisting, 0)");
+  if (sqlite3_step(st.get()) != SQLITE_ROW) db.fail("Cannot read table tblPages");
+  const long differ = static_cast<long>(sqlite3_column_int64(st.get(), 0));
+  const long never = static_cast<long>(sqlite3_column_int64(st.get(), 1));
   if (differ == 0) return;
   std::cout << differ << (differ == 1 ? " file of the site differs" : " files of the site differ")
             << " from the published copy (" << never
