@@ -160,12 +160,7 @@ bool PageOutput::builtFrom(const std::string& name, uint64_t digest, BuiltVersio
   // file) may have replaced the one on disk before this page's turn.
   if (claimed_.count(folded) != 0) return false;
   // The spelling planPage will give it.
-  std::string spelling = name;
-  if (const auto p = preferred_.find(folded); p != preferred_.end()) {
-    spelling = p->second;
-  } else if (rows_.count(name) == 0) {
-    if (const auto r = rowSpelling_.find(folded); r != rowSpelling_.end()) spelling = r->second;
-  }
+  const std::string spelling = unclaimedSpelling(name, folded);
   const auto row = rows_.find(spelling);
   if (row == rows_.end() || row->second.local != in->second.version.crc) return false;
   // Looked up in the folder opened once: a run over thousands of pages pays
@@ -303,16 +298,17 @@ void PageOutput::markRunComplete() {
 
 void PageOutput::preferSpelling(const std::string& name) { preferred_.emplace(util::lowerAscii(name), name); }
 
+std::string PageOutput::unclaimedSpelling(const std::string& name, const std::string& folded) const {
+  if (const auto p = preferred_.find(folded); p != preferred_.end()) return p->second;  // the name the site links
+  if (rows_.count(name) == 0)
+    if (const auto r = rowSpelling_.find(folded); r != rowSpelling_.end()) return r->second;  // tracked
+  return name;
+}
+
 std::string PageOutput::spellingFor(const std::string& name) {
   const std::string folded = util::lowerAscii(name);
-  std::string spelling = name;
-  if (const auto c = claimed_.find(folded); c != claimed_.end()) {
-    spelling = c->second;  // a file this run already wrote
-  } else if (const auto p = preferred_.find(folded); p != preferred_.end()) {
-    spelling = p->second;  // the name the site links
-  } else if (rows_.count(name) == 0) {
-    if (const auto r = rowSpelling_.find(folded); r != rowSpelling_.end()) spelling = r->second;  // tracked
-  }
+  const auto c = claimed_.find(folded);  // a file this run already wrote
+  std::string spelling = c != claimed_.end() ? c->second : unclaimedSpelling(name, folded);
   claimed_.emplace(folded, spelling);
   return spelling;
 }

@@ -213,6 +213,8 @@ class PageOutput : public templates::TemplateFileSink {
   // The name the file is written and tracked under (see the opening comment);
   // claims it for this run.
   std::string spellingFor(const std::string& name);
+  // The spelling of a name no file of this run has claimed yet.
+  std::string unclaimedSpelling(const std::string& name, const std::string& folded) const;
   void reportSpelling(const std::string& name, const std::string& spelling);
   // True when the file exists with that size (any size when size < 0).
   static bool localCopyCurrent(const std::string& path, int64_t size);
