@@ -83,6 +83,7 @@ void Generator::resetState() {
   pagesOfRun_.clear();
   pagesTakenUnchanged_ = 0;
   siteInputs_ = 0;
+  rowDigest = 0;
   newestRow_ = 0;
   pending_ = {};
   indexOverwrite = false;
@@ -164,13 +165,23 @@ uint64_t Generator::siteInputs() {
   return siteInputs_;
 }
 
+bool Generator::knownPage(const std::string& name, uint64_t digest, PageOutput::BuiltVersion& version) {
+  return skipUnchanged_ && output_ && output_->builtFrom(name, digest, version);
+}
+
 void Generator::readArchiveRow(bool first) {
   readRow(false);
   pending_ = {};
   store::Table& t = blog_.tblBlog();
+  const bool recordNeeded = first || !row.valid || builders_->archiveNeedsRecord(*this);
   // The archive pages start with the record of the first row and end with
   // that of the last: those rows are read whole.
   const uint64_t site = row.valid && !first && t.bookmark() != newestRow_ ? siteInputs() : 0;
+  if (site != 0 && !recordNeeded && row.rec.BlogPageType == store::kBlogEntry) {
+    // Only archive pages known unchanged show this entry.
+    entryVars = {};
+    return;
+  }
   util::Digest inputs;
   if (site != 0 && builders_->singlePageInputs(*this, inputs)) {
     inputs.add(static_cast<int64_t>(site));
@@ -237,9 +248,9 @@ bool Generator::submitPage(const std::string& name, PageDraft draft, std::string
     draft.inputs = pending_.digest;
     draft.inputsTeaser = pending_.teaser;
     draft.known = pending_.known;
-    if (draft.known) ++pagesTakenUnchanged_;
     pending_ = {};
   }
+  if (draft.known) ++pagesTakenUnchanged_;
   const bool accepted = jobs_->submit(name, std::move(draft), source);
   if (util::endsWithNoCase(name, ".html") || util::endsWithNoCase(name, ".htm")) pagesOfRun_.push_back(name);
   return accepted;
@@ -310,9 +321,16 @@ void Generator::listPass() {
   store::Table& t = blog_.tblBlog();
   t.first();
   newestRow_ = t.bookmark();
+  const bool digests = siteInputs() != 0;
   readRow(false);
   while (!t.eof()) {
     if (row.valid && staticLinkNeedsText(row.rec)) row.rec.BlogText = t.asString("BlogText");
+    rowDigest = 0;
+    if (digests && row.valid) {
+      util::Digest d;
+      t.addStoredRow(d);
+      rowDigest = d.value();
+    }
     builders_->listPassRow(*this);
     t.next();
     if (t.eof()) break;

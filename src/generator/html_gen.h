@@ -156,6 +156,12 @@ class PageBuilders {
   // row's texts but those the archive pages show (BlogSidebar, BlogExtra1,
   // BlogExtra2 of an article) and hands in the version instead of the page.
   virtual bool singlePageInputs(Generator&, util::Digest&) { return false; }
+  // Asked for each row of the archive pass after the first, in its order,
+  // before its texts are read (gen.row is read without them): whether the
+  // archive pages need the record of this row. When they do not (the month,
+  // week or day pages that show it are known unchanged), a blog entry's texts
+  // are not read and gen.entryVars is left empty.
+  virtual bool archiveNeedsRecord(Generator&) { return true; }
   // The pages of single entries, called in the archive pass after archiveRow.
   virtual void articlePage(Generator&) {}
   virtual void staticPage(Generator&) {}
@@ -211,6 +217,14 @@ class Generator {
   int32_t pagesTakenUnchanged() const { return pagesTakenUnchanged_; }
   // The threads of the current (or last) run.
   unsigned pageThreads() const { return runThreads_; }
+  // Everything every page is made of besides the blog's rows and what the
+  // builders add: the program's build, the template package, the options, the
+  // page names. 0 when the program's build is not known.
+  uint64_t siteInputs();
+  // Whether the page of this name was built from inputs of this digest and its
+  // file still holds that version (see PageOutput::builtFrom); always false
+  // when unchanged pages are not taken (setSkipUnchanged).
+  bool knownPage(const std::string& name, uint64_t digest, PageOutput::BuiltVersion& version);
 
   // The path "Preview Pages" opens: output folder + prefix + option 241 +
   // extension. The output folder is the blog's even before a first run.
@@ -280,6 +294,9 @@ class Generator {
   // The row the run stands on (FillEntryRecord has filled entryVars from it in
   // the archive and home passes).
   CurrentRow row;
+  // The list pass: the digest of the current row's stored fields, 0 when the
+  // run keeps no digests (siteInputs() is 0).
+  uint64_t rowDigest = 0;
   ArchiveState archive;
   // The home pass: the period of the last row visited while the home page's
   // list was not yet full.
@@ -305,10 +322,6 @@ class Generator {
   // Before the page of such a row is built: takes the version it was last built
   // into when it is known to be unchanged, else reads the texts left unread.
   void takeUnchangedPage();
-  // Everything every page of a single entry is made of besides its row and
-  // what the builders add: the program's build, the template package, the
-  // options, the page names. 0 when the program's build is not known.
-  uint64_t siteInputs();
   void fillEntry();
   void loadTemplatePackage();
   void applyDefaultOptions();

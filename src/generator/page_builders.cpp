@@ -1,5 +1,7 @@
 #include "generator/page_builders.h"
 
+#include <stdexcept>
+
 #include "generator/entry_format.h"
 #include "generator/html_gen.h"
 #include "store/table.h"
@@ -79,8 +81,11 @@ std::string& SitePages::addSlice(std::string& text, int templ, int slice, const 
 }
 
 void SitePages::finishPage(const std::string& name, std::string& text, std::shared_ptr<const GlobalVars> global,
-                           const EntryVars& entry, const PageVars& page, const std::string& source) {
-  ctx_.write(name, PageDraft::toFinish(std::move(text), std::move(global), entry, page), source);
+                           const EntryVars& entry, const PageVars& page, const std::string& source,
+                           uint64_t inputs) {
+  PageDraft draft = PageDraft::toFinish(std::move(text), std::move(global), entry, page);
+  draft.inputs = inputs;
+  ctx_.write(name, std::move(draft), source);
   text.clear();
 }
 
@@ -424,7 +429,9 @@ void SitePages::finishPeriodPage(ArchivePage& page, char kind, const PeriodState
   }
   addSlice(page.text, kArchiveTemplate, templates::kEndOfPage, entry, v, globals_);
   page.lastSize = page.text.size();
-  finishPage(periodAddress(kind, st.current), page.text, sharedGlobals(), entry, v);
+  const PlannedPage* planned = plannedPage(kind);
+  finishPage(periodAddress(kind, st.current), page.text, sharedGlobals(), entry, v, {},
+             planned ? planned->inputs : 0);
 }
 
 void SitePages::advance(char kind, PeriodState& st, int32_t key, const std::string& caption, ArchivePage& page,
@@ -432,24 +439,190 @@ void SitePages::advance(char kind, PeriodState& st, int32_t key, const std::stri
   if (key == st.current) return;
   st.next = key;
   st.nextCaption = caption;
-  finishPeriodPage(page, kind, st, entry);
+  closePeriodPage(page, kind, st, entry);
   st.prior = st.current;
   st.priorCaption = st.currentCaption;
   st.current = key;
   st.currentCaption = caption;
   st.next = noNext(kind);
   st.nextCaption.clear();
-  startPeriodPage(page, kind, st, keys, entry);
+  if (planned_) {
+    KindPlan& plan = plans_[kindIndex(kind)];
+    if (++plan.at >= plan.pages.size() || plan.pages[plan.at].key != key)
+      throw std::logic_error("The archive pass met the period " + std::to_string(key) + " out of its plan");
+  }
+  openPeriodPage(page, kind, st, keys, entry);
+}
+
+void SitePages::openPeriodPage(ArchivePage& page, char kind, const PeriodState& st, const PeriodKeys& keys,
+                               const EntryVars& entry) {
+  if (!periodKnown(kind)) {
+    startPeriodPage(page, kind, st, keys, entry);
+    return;
+  }
+  const size_t expected = page.lastSize;
+  page = ArchivePage{};
+  page.lastSize = expected;
+}
+
+void SitePages::closePeriodPage(ArchivePage& page, char kind, const PeriodState& st, const EntryVars& entry) {
+  const PlannedPage* planned = plannedPage(kind);
+  if (!planned || !planned->known) {
+    finishPeriodPage(page, kind, st, entry);
+    return;
+  }
+  // Handed in with the records a built page has, so that it takes its turn
+  // (and its [%RANDOM%] draw) as that page would.
+  PageDraft draft = PageDraft::toFinish({}, sharedGlobals(), {}, {});
+  draft.inputs = planned->inputs;
+  draft.known = planned->known;
+  ++periodPagesKnown_;
+  ctx_.write(periodAddress(kind, st.current), std::move(draft), {});
 }
 
 void SitePages::startArchive(const PeriodKeys& keys, const EntryVars& entry) {
   month_ = {keys.monthKey, 0, kNoNextMonth, keys.monthCaption, {}, {}};
   week_ = {keys.weekKey, 0, kNoNextWeek, keys.weekCaption, {}, {}};
   day_ = {keys.dayKey, 0, kNoNextDay, keys.dayCaption, {}, {}};
-  startPeriodPage(monthPage_, 'm', month_, keys, entry);
-  if (mode_ == ArchiveMode::Weekly) startPeriodPage(weekPage_, 'w', week_, keys, entry);
-  if (mode_ == ArchiveMode::Daily) startPeriodPage(dayPage_, 'd', day_, keys, entry);
+  planArchive();
+  openPeriodPage(monthPage_, 'm', month_, keys, entry);
+  if (mode_ == ArchiveMode::Weekly) openPeriodPage(weekPage_, 'w', week_, keys, entry);
+  if (mode_ == ArchiveMode::Daily) openPeriodPage(dayPage_, 'd', day_, keys, entry);
   archiveStarted_ = true;
+}
+
+// ---- Archive plan ------------------------------------------------------------
+
+void SitePages::noteRow(const store::BlogRec& row, const PeriodKeys& keys, uint64_t digest) {
+  if (digest == 0) digestsComplete_ = false;
+  if (!digestsComplete_) return;
+  noted_.push_back({row.BlogKey, row.BlogPageType, keys.monthKey, keys.weekKey, keys.dayKey, row.BlogDateTime,
+                    digest});
+  // A page of a single entry may take a period page's file name before that
+  // page's turn.
+  switch (row.BlogPageType) {
+    case store::kArticlePage:
+    case store::kStaticPage:
+    case store::kHiddenPage:
+    case store::kRedirectPage: ownPageNames_.insert(util::lowerAscii(ctx_.names.page(row.BlogPageName))); break;
+    case store::kFreeFormatPage:
+      ownPageNames_.insert(util::lowerAscii(ctx_.names.freeFormatPage(row.BlogPageName)));
+      break;
+    default: break;
+  }
+}
+
+const SitePages::PlannedPage* SitePages::plannedPage(char kind) const {
+  if (!planned_) return nullptr;
+  const KindPlan& plan = plans_[kindIndex(kind)];
+  return plan.at < plan.pages.size() ? &plan.pages[plan.at] : nullptr;
+}
+
+void SitePages::planArchive() {
+  planned_ = false;
+  archivePos_ = 0;
+  periodPagesKnown_ = 0;
+  for (KindPlan& plan : plans_) plan = {};
+  recordNeeded_.clear();
+  if (!digestsComplete_ || noted_.empty() || !ctx_.siteInputs) return;
+  const uint64_t site = ctx_.siteInputs();
+  if (site == 0) return;
+  util::Digest base;
+  base.add(static_cast<int64_t>(site)).add(static_cast<int64_t>(singlePageInputs()));
+  base.add(static_cast<int64_t>(mode_));
+  recordNeeded_.assign(noted_.size(), false);
+  planKind('m', base.value());
+  if (mode_ == ArchiveMode::Weekly) planKind('w', base.value());
+  if (mode_ == ArchiveMode::Daily) planKind('d', base.value());
+  planned_ = true;
+}
+
+// The archive pass for one kind, played over the noted rows: which rows open,
+// fill and close each page, and so what each page is made of. A page starts
+// with the record of the row that opens it (the oldest row for the first
+// page), lists the blog entries and articles of its period (month pages in
+// weekly or daily mode list only their weeks or days) and ends with the record
+// of the row that opens the next period (of the newest row for the last page).
+void SitePages::planKind(char kind, uint64_t base) {
+  const size_t n = noted_.size();
+  auto at = [&](size_t pos) -> const NotedRow& { return noted_[n - 1 - pos]; };
+  auto keyOf = [kind](const NotedRow& r) { return kind == 'm' ? r.monthKey : kind == 'w' ? r.weekKey : r.dayKey; };
+  auto captionOf = [kind](const NotedRow& r) {
+    const PeriodKeys k = periodKeysOf(r.date);
+    return kind == 'm' ? k.monthCaption : kind == 'w' ? k.weekCaption : k.dayCaption;
+  };
+  const bool listsEntries = kind != 'm' || mode_ == ArchiveMode::Monthly;
+  struct Open {
+    int32_t key = 0;
+    std::string caption;
+    size_t openerPos = 0;
+    util::Digest members;
+    int64_t count = 0;
+  };
+  struct Span {
+    size_t openerPos, closerPos;
+  };
+  std::vector<PlannedPage>& pages = plans_[kindIndex(kind)].pages;
+  std::vector<Span> spans;
+  int32_t priorKey = 0;
+  std::string priorCaption;
+  Open cur{keyOf(at(0)), captionOf(at(0)), 0, {}, 0};
+  auto close = [&](size_t closerPos, int32_t nextKey, const std::string& nextCaption) {
+    util::Digest d;
+    d.add(static_cast<int64_t>(base)).add(static_cast<int64_t>(kind));
+    d.add(cur.key).add(cur.caption).add(priorKey).add(priorCaption).add(nextKey).add(nextCaption);
+    d.add(static_cast<int64_t>(at(cur.openerPos).digest)).add(cur.count).add(cur.members);
+    d.add(static_cast<int64_t>(at(closerPos).digest));
+    pages.push_back({cur.key, d.value(), std::nullopt});
+    spans.push_back({cur.openerPos, closerPos});
+    priorKey = cur.key;
+    priorCaption = cur.caption;
+  };
+  for (size_t pos = 0; pos < n; ++pos) {
+    const NotedRow& r = at(pos);
+    if (r.type != store::kBlogEntry && r.type != store::kArticlePage) continue;
+    if (keyOf(r) != cur.key) {
+      const std::string caption = captionOf(r);
+      close(pos, keyOf(r), caption);
+      cur = Open{keyOf(r), caption, pos, {}, 0};
+    }
+    cur.members.add(static_cast<int64_t>(r.digest));
+    ++cur.count;
+  }
+  close(n - 1, noNext(kind), {});
+
+  // A period met twice (rows out of date order) writes its file twice: such
+  // pages are built and not recorded.
+  std::unordered_map<int32_t, int> seen;
+  for (const PlannedPage& p : pages) ++seen[p.key];
+  for (size_t i = 0; i < pages.size(); ++i) {
+    PlannedPage& p = pages[i];
+    const std::string name = periodAddress(kind, p.key);
+    if (seen[p.key] > 1) {
+      p.inputs = 0;
+    } else if (ownPageNames_.count(util::lowerAscii(name)) == 0 && ctx_.knownPage) {
+      PageOutput::BuiltVersion version;
+      if (ctx_.knownPage(name, p.inputs, version)) p.known = version;
+    }
+    if (p.known) continue;
+    // A page that is built needs the records it is made of.
+    const Span& s = spans[i];
+    recordNeeded_[s.openerPos] = true;
+    recordNeeded_[s.closerPos] = true;
+    if (listsEntries)
+      for (size_t pos = s.openerPos; pos < s.closerPos; ++pos) recordNeeded_[pos] = true;
+  }
+}
+
+bool SitePages::archiveNeedsRecord(const store::BlogRec& row) {
+  if (!planned_) return true;
+  const size_t pos = ++archivePos_;
+  if (pos >= noted_.size() || noted_[noted_.size() - 1 - pos].blogKey != row.BlogKey)
+    throw std::logic_error("The archive pass met " + entrySource(row) + " out of its plan");
+  const bool entry = row.BlogPageType == store::kBlogEntry || row.BlogPageType == store::kArticlePage;
+  // The newest entries keep their records for the home pass.
+  if (entry && archivedRows_ >= entryRows_ - rowsToKeep()) return true;
+  return recordNeeded_[pos];
 }
 
 // The home pass lists up to option 103 + 1 entries and offers the feeds up to
@@ -527,26 +700,27 @@ void SitePages::archiveEntryRow(const store::BlogRec& row, const PeriodKeys& key
     if (mode_ == ArchiveMode::Daily) advance('d', day_, keys.dayKey, keys.dayCaption, dayPage_, keys, entry);
 
     const std::string anchor = entryAnchor(row.BlogKey);
-    auto addEntry = [&](ArchivePage& page) {
+    auto addEntry = [&](ArchivePage& page, char kind) {
+      if (periodKnown(kind)) return;
       page.text += anchor;
       addSlice(page.text, kArchiveTemplate, templates::kEachEntry, entry, page.vars, globals_);
     };
     auto addPeriodLink = [&](const std::string& href, int32_t key, const std::string& caption) {
-      if (monthPage_.lastLinked == key) return;
+      if (monthPage_.lastLinked == key || periodKnown('m')) return;
       monthPage_.lastLinked = key;
       monthPage_.periodLinks += upperAnchor(href, "entrylink", caption) + "<BR>";
     };
     switch (mode_) {
       case ArchiveMode::Weekly:
-        addEntry(weekPage_);
+        addEntry(weekPage_, 'w');
         addPeriodLink(ctx_.names.weekPage(keys.weekKey), keys.weekKey, keys.weekCaption);
         break;
       case ArchiveMode::Daily:
-        addEntry(dayPage_);
+        addEntry(dayPage_, 'd');
         addPeriodLink(ctx_.names.dayPage(keys.dayKey), keys.dayKey, keys.dayCaption);
         break;
       default:
-        addEntry(monthPage_);
+        addEntry(monthPage_, 'm');
     }
   }
 }
@@ -556,10 +730,11 @@ void SitePages::finishArchive(const EntryVars& entry) {
   month_.next = kNoNextMonth;
   week_.next = kNoNextWeek;
   day_.next = kNoNextDay;
-  finishPeriodPage(monthPage_, 'm', month_, entry);
-  if (mode_ == ArchiveMode::Weekly) finishPeriodPage(weekPage_, 'w', week_, entry);
-  if (mode_ == ArchiveMode::Daily) finishPeriodPage(dayPage_, 'd', day_, entry);
+  closePeriodPage(monthPage_, 'm', month_, entry);
+  if (mode_ == ArchiveMode::Weekly) closePeriodPage(weekPage_, 'w', week_, entry);
+  if (mode_ == ArchiveMode::Daily) closePeriodPage(dayPage_, 'd', day_, entry);
   archiveStarted_ = false;
+  planned_ = false;
 }
 
 // ---- Pages of single entries -------------------------------------------------
@@ -815,13 +990,20 @@ class SitePageBuilders : public PageBuilders {
                     g.log(),
                     g.indexOverwrite,
                     util::now(),
-                    util::utcOffsetMinutes(util::now())};
+                    util::utcOffsetMinutes(util::now()),
+                    [&g] { return g.siteInputs(); },
+                    [&g](const std::string& name, uint64_t digest, PageOutput::BuiltVersion& version) {
+                      return g.knownPage(name, digest, version);
+                    }};
     pages_ = std::make_unique<SitePages>(std::move(ctx));
     pages_->buildGlobals();
     g.globalVars = pages_->globals();
   }
 
-  void listPassRow(Generator& g) override { pages_->listPassRow(g.row.rec, g.row.keys); }
+  void listPassRow(Generator& g) override {
+    pages_->listPassRow(g.row.rec, g.row.keys);
+    pages_->noteRow(g.row.rec, g.row.keys, g.rowDigest);
+  }
   void listPassEnd(Generator& g) override {
     pages_->finishListPass(readCategories(g.blog().tblCategory()));
     g.globalVars = pages_->globals();
@@ -835,6 +1017,7 @@ class SitePageBuilders : public PageBuilders {
   void archiveStart(Generator& g) override { pages_->startArchive(g.row.keys, g.entryVars); }
   void archiveRow(Generator& g) override { pages_->archiveEntryRow(g.row.rec, g.row.keys, g.entryVars); }
   void archiveEnd(Generator& g) override { pages_->finishArchive(g.entryVars); }
+  bool archiveNeedsRecord(Generator& g) override { return pages_->archiveNeedsRecord(g.row.rec); }
   void articlePage(Generator& g) override { pages_->buildArticlePage(g.row.rec, g.row.keys, g.entryVars); }
   void staticPage(Generator& g) override { pages_->buildStaticPage(g.row.rec, g.entryVars); }
   void hiddenPage(Generator& g) override { pages_->buildStaticPage(g.row.rec, g.entryVars); }

@@ -15,8 +15,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "generator/nav_links.h"
@@ -60,6 +62,11 @@ struct PageContext {
   bool& indexOverwrite;             // some page took the home page's file name
   util::DateTime now = 0;           // the run's clock, for a feed without rows
   int utcOffsetMinutes = 0;         // in force when the run started
+  // What every page is made of besides the rows and the builders' values (0:
+  // nothing is known unchanged), and whether a page was built from inputs of
+  // a digest and its file still holds that version. Either may be empty.
+  std::function<uint64_t()> siteInputs;
+  std::function<bool(const std::string& name, uint64_t digest, PageOutput::BuiltVersion& version)> knownPage;
 };
 
 // The archive state of one period kind (month, week or day).
@@ -91,6 +98,19 @@ class SitePages {
   // Nothing when option 114 is 3.
   void writeCategoryPages();
   void writeCategoryIndex();
+
+  // ---- Archive plan ----------------------------------------------------------
+  // The list pass notes every row, newest first, with the digest of its stored
+  // fields (0: none). From these the archive pass knows before it starts what
+  // each month, week and day page is made of: a page built from the same
+  // inputs before, whose file still holds that version, is handed in as that
+  // version, and a blog entry that only such pages show is not read.
+  void noteRow(const store::BlogRec& row, const PeriodKeys& keys, uint64_t digest);
+  // For each row of the archive pass after the first, in its order (`row`
+  // without its texts): whether the archive pages need the row's record.
+  bool archiveNeedsRecord(const store::BlogRec& row);
+  // The month, week and day pages of the run that were known unchanged.
+  int periodPagesKnown() const { return periodPagesKnown_; }
 
   // ---- Archive pass (oldest first) -------------------------------------------
   // The oldest row (any type) opens the first periods; `entry` is its record.
@@ -175,7 +195,8 @@ class SitePages {
   // Hands the page to the run to be finished (FillPageTags, then
   // ResolveCommands) and written; the text is moved out.
   void finishPage(const std::string& name, std::string& text, std::shared_ptr<const GlobalVars> global,
-                  const EntryVars& entry, const PageVars& page, const std::string& source = {});
+                  const EntryVars& entry, const PageVars& page, const std::string& source = {},
+                  uint64_t inputs = 0);
   // A page of one entry (or list) in slices 1, 4 and 6 of template `templ`,
   // assembled as it is finished.
   void finishSinglePage(const std::string& name, int templ, std::shared_ptr<const GlobalVars> global,
@@ -201,6 +222,38 @@ class SitePages {
   void finishPeriodPage(ArchivePage& page, char kind, const PeriodState& st, const EntryVars& entry);
   void advance(char kind, PeriodState& st, int32_t key, const std::string& caption, ArchivePage& page,
                const PeriodKeys& keys, const EntryVars& entry);
+  // The page of the current period of a kind: built, or handed in as the
+  // version known unchanged.
+  void openPeriodPage(ArchivePage& page, char kind, const PeriodState& st, const PeriodKeys& keys,
+                      const EntryVars& entry);
+  void closePeriodPage(ArchivePage& page, char kind, const PeriodState& st, const EntryVars& entry);
+
+  // The archive plan. One noted row, newest first.
+  struct NotedRow {
+    int32_t blogKey = 0;
+    int32_t type = 0;
+    int32_t monthKey = 0, weekKey = 0, dayKey = 0;
+    util::DateTime date = 0;
+    uint64_t digest = 0;
+  };
+  // One period page of the archive pass, in the order they are handed in.
+  struct PlannedPage {
+    int32_t key = 0;
+    uint64_t inputs = 0;  // 0: not recorded
+    std::optional<PageOutput::BuiltVersion> known;
+  };
+  struct KindPlan {
+    std::vector<PlannedPage> pages;
+    size_t at = 0;  // the page of the current period
+  };
+  static int kindIndex(char kind) { return kind == 'm' ? 0 : kind == 'w' ? 1 : 2; }
+  const PlannedPage* plannedPage(char kind) const;
+  bool periodKnown(char kind) const {
+    const PlannedPage* p = plannedPage(kind);
+    return p && p->known;
+  }
+  void planArchive();
+  void planKind(char kind, uint64_t base);
 
   PageContext ctx_;
   ArchiveMode mode_;
@@ -224,6 +277,16 @@ class SitePages {
   int64_t entryRows_ = 0, archivedRows_ = 0;
   std::unordered_map<int32_t, KeptEntry> kept_;
   int64_t rowsToKeep() const;
+
+  // Archive plan.
+  std::vector<NotedRow> noted_;
+  bool digestsComplete_ = true;
+  std::unordered_set<std::string> ownPageNames_;  // lower case
+  bool planned_ = false;
+  KindPlan plans_[3];
+  std::vector<bool> recordNeeded_;  // by position in the archive pass
+  size_t archivePos_ = 0;
+  int periodPagesKnown_ = 0;
 
   // Archive pass.
   PeriodState month_, week_, day_;

@@ -605,7 +605,13 @@ void Table::addStoredRow(util::Digest& digest) {
   for (size_t i = 0; i < row_.size(); ++i) {
     const Cell& c = row_[i];
     digest.add(static_cast<int64_t>(c.kind) * 2 + (changed_[i] ? 1 : 0));
-    digest.add(c.i).addDouble(c.d).add(c.s);
+    // Only the value of the cell's kind: the others hold what an earlier row left.
+    switch (c.kind) {
+      case Cell::Kind::Null: break;
+      case Cell::Kind::Integer: digest.add(c.i); break;
+      case Cell::Kind::Real: digest.addDouble(c.d); break;
+      default: digest.add(c.s);
+    }
   }
 }
 

@@ -111,7 +111,9 @@ class SitePagesTest : public ::testing::Test {
                     log_,
                     indexOverwrite_,
                     1000.0,
-                    60};
+                    60,
+                    {},
+                    {}};
     SitePages pages(ctx);
     pages.buildGlobals();
     for (const auto& r : rows_) pages.listPassRow(r, periodKeysOf(r.BlogDateTime));

@@ -7,6 +7,7 @@
 
 #include <sqlite3.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <random>
@@ -127,11 +128,14 @@ std::string randomPageName(std::mt19937& rng, int i) {
   }
 }
 
+util::DateTime randomDate(std::mt19937& rng) {
+  return util::encodeDateTime({2005, number(rng, 1, 5), number(rng, 1, 28), number(rng, 0, 23), number(rng, 0, 59)});
+}
+
 void randomEntry(store::BlogDb& blog, std::mt19937& rng, int i) {
   store::Table& t = blog.tblBlog();
   t.insert();
-  t.setDateTime("BlogDateTime", util::encodeDateTime({2005, number(rng, 1, 3), number(rng, 1, 28),
-                                                      number(rng, 0, 23), number(rng, 0, 59)}));
+  t.setDateTime("BlogDateTime", randomDate(rng));
   t.setInteger("BlogPageType", kTypes[static_cast<size_t>(number(rng, 0, static_cast<int>(kTypes.size()) - 1))]);
   t.setString("BlogTitle", "Entry " + std::to_string(i) + (number(rng, 0, 3) == 0 ? " & more" : ""));
   t.setString("BlogPageName", randomPageName(rng, i));
@@ -159,7 +163,7 @@ void randomEdit(Site& site, std::mt19937 rng, int round) {
   store::BlogDb& blog = site.blog();
   store::Table& t = blog.tblBlog();
   store::BlogOptionsRec& o = blog.options();
-  switch (number(rng, 0, 13)) {
+  switch (number(rng, 0, 14)) {
     case 0:
     case 1:
       if (toRandomEntry(t, rng)) {
@@ -237,6 +241,14 @@ void randomEdit(Site& site, std::mt19937 rng, int round) {
       }
       break;
     }
+    case 13:
+      // An entry moves to another day, week or month.
+      if (toRandomEntry(t, rng)) {
+        t.edit();
+        t.setDateTime("BlogDateTime", randomDate(rng));
+        t.post();
+      }
+      break;
     default: break;  // nothing changed
   }
 }
@@ -291,6 +303,22 @@ TEST(UnchangedPagesTest, TakingUnchangedPagesGivesWhatBuildingEveryPageGives) {
   EXPECT_GT(taken, built / 10) << taken << " pages taken unchanged of " << built;
 }
 
+// A new blog of `count` entries that `insert` adds, archived by option 104
+// `archiveByDate`, with option 103 (home page entries) 2 and option 404 (feed items) 5.
+void createBlog(const TempDir& dir, const std::string& file, int count, int archiveByDate,
+                const std::function<void(store::BlogDb&, int)>& insert) {
+  RecordingUI ui;
+  ui.answers = {store::Answer::Yes};
+  store::BlogDb blog(dir.path(), ui);
+  blog.CreateBlog(file);
+  for (int i = 0; i < count; ++i) insert(blog, i);
+  blog.options().ArchiveByDate = archiveByDate;
+  blog.options().IndexEntries = 2;
+  blog.options().RSSItemEntries = 5;
+  blog.SaveOptions();
+  blog.CloseBlog();
+}
+
 TEST(UnchangedPagesTest, AnUnchangedArticleIsTakenWithoutReadingItsText) {
   // A blog of articles: after a first run, a second one takes every article
   // page but the newest ones (the home pass shows them) as it was; a page whose
@@ -298,27 +326,19 @@ TEST(UnchangedPagesTest, AnUnchangedArticleIsTakenWithoutReadingItsText) {
   // over is built again.
   TempDir dir;
   const std::string file = dir.file("a.zdb");
-  {
-    RecordingUI ui;
-    ui.answers = {store::Answer::Yes};
-    store::BlogDb blog(dir.path(), ui);
-    blog.CreateBlog(file);
-    for (int i = 0; i < 40; ++i)
-      testing::insertEntry(blog, {store::kArticlePage, {2005, 1 + i / 10, 1 + i % 10, 9, 0},
-                                  ("Article " + std::to_string(i)).c_str(), ("art" + std::to_string(i)).c_str(),
-                                  "Its text, with [%entry.title%].", -1});
-    blog.options().IndexEntries = 2;
-    blog.options().RSSItemEntries = 5;
-    blog.SaveOptions();
-    blog.CloseBlog();
-  }
+  createBlog(dir, file, 40, 0, [](store::BlogDb& blog, int i) {
+    testing::insertEntry(blog, {store::kArticlePage, {2005, 1 + i / 10, 1 + i % 10, 9, 0},
+                                ("Article " + std::to_string(i)).c_str(), ("art" + std::to_string(i)).c_str(),
+                                "Its text, with [%entry.title%].", -1});
+  });
   Site site(file);
   const RunRecord first = site.run(true, 1, 0);
   ASSERT_TRUE(first.error.empty()) << first.error;
   EXPECT_EQ(first.taken, 0);
   const RunRecord second = site.run(true, 1, 0);
-  // The five newest, which the home pass keeps, are read whole.
-  EXPECT_EQ(second.taken, 35);
+  // The five newest, which the home pass keeps, are read whole; the month
+  // pages (four, and that of the entry a new blog starts with) are taken too.
+  EXPECT_EQ(second.taken, 35 + 5);
   EXPECT_TRUE(first.files == second.files);
 
   (void)util::removeFile(site.out() + "art3.html");
@@ -329,10 +349,49 @@ TEST(UnchangedPagesTest, AnUnchangedArticleIsTakenWithoutReadingItsText) {
   t.setString("BlogText", "A new text.");
   t.post();
   const RunRecord third = site.run(true, 1, 0);
-  EXPECT_EQ(third.taken, 33);
+  // The month page of the changed article is built again.
+  EXPECT_EQ(third.taken, 33 + 4);
   EXPECT_EQ(third.files.at("art3.html"), first.files.at("art3.html"));
   EXPECT_NE(third.files.at("art7.html").find("A new text."), std::string::npos);
-  EXPECT_EQ(site.run(true, 1, 0).taken, 35);
+  EXPECT_EQ(site.run(true, 1, 0).taken, 35 + 5);
+}
+
+TEST(UnchangedPagesTest, OneChangedEntryRebuildsOnlyThePeriodPagesMadeOfIt) {
+  // Sixty blog entries, one a day on the first ten days of six months, archived
+  // by day. A page ends with the record of the entry that opens the next
+  // period, so a changed entry rebuilds its month page, its day page and the
+  // page of the day before; every other period page is taken as it was.
+  TempDir dir;
+  const std::string file = dir.file("d.zdb");
+  createBlog(dir, file, 60, 2, [](store::BlogDb& blog, int i) {
+    testing::insertEntry(blog, {store::kBlogEntry, {2005, 1 + i / 10, 1 + i % 10, 9, 0},
+                                ("Entry " + std::to_string(i)).c_str(), "", "Day text.", -1});
+  });
+  Site site(file);
+  const RunRecord first = site.run(true, 2, 0);
+  ASSERT_TRUE(first.error.empty()) << first.error;
+  EXPECT_EQ(first.taken, 0);
+  const RunRecord second = site.run(true, 2, 0);
+  // With the month and day of the entry a new blog starts with.
+  EXPECT_EQ(second.taken, 7 + 61);
+  EXPECT_EQ(second.inputs, first.inputs);
+  EXPECT_TRUE(second.files == first.files);
+
+  store::Table& t = site.blog().tblBlog();
+  for (t.first(); !t.eof(); t.next())
+    if (t.asString("BlogTitle") == "Entry 24") break;
+  t.edit();
+  t.setString("BlogText", "A changed day.");
+  t.post();
+  const RunRecord third = site.run(true, 2, 0);
+  EXPECT_EQ(third.taken, 7 + 61 - 3);
+  EXPECT_NE(third.files.at("20050305.html").find("A changed day."), std::string::npos);
+  for (const auto& [name, text] : first.files) {
+    if (name != "20050305.html" && name != "200503.html" && name != "20050304.html" &&
+        name.find("index") == std::string::npos && name != "recent.html" && name.find(".xml") == std::string::npos) {
+      EXPECT_EQ(third.files.at(name), text) << name;
+    }
+  }
 }
 
 }  // namespace

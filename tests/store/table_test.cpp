@@ -6,6 +6,7 @@
 #include "store/blog_db.h"
 #include "support/test_support.h"
 #include "util/compression.h"
+#include "util/digest.h"
 
 namespace tessary::store {
 namespace {
@@ -42,6 +43,39 @@ TEST_F(TableTest, EqualTimesAreBothListedNewestInsertionFirst) {
   EXPECT_EQ(t.asInteger("BlogCategory"), 0);
   EXPECT_EQ(t.asString("BlogText"), "");
   EXPECT_TRUE(t.isNull("BlogCategory2"));
+}
+
+TEST_F(TableTest, TheDigestOfARowDoesNotDependOnTheRowReadBefore) {
+  // The oldest row leaves its category a null the newer one fills: the
+  // digest of the older row is the same after either was read.
+  Table t(db, blogTableDef());
+  t.open();
+  t.insertRecord({FieldValue(), util::encodeDate(2004, 1, 1), "old"});
+  t.insertRecord({FieldValue(), util::encodeDate(2004, 1, 2), "new"});
+  t.first();
+  t.edit();
+  t.setInteger("BlogCategory", 7);
+  t.setString("BlogText", "some text");
+  t.post();
+  auto digestOfOldest = [&] {
+    t.last();
+    util::Digest d;
+    t.addStoredRow(d);
+    return d.value();
+  };
+  t.first();
+  EXPECT_EQ(t.asInteger("BlogCategory"), 7);
+  const uint64_t afterNewest = digestOfOldest();
+  Table fresh(db, blogTableDef());
+  fresh.open();
+  fresh.last();
+  util::Digest d;
+  fresh.addStoredRow(d);
+  EXPECT_EQ(d.value(), afterNewest);
+  t.first();
+  util::Digest newest;
+  t.addStoredRow(newest);
+  EXPECT_NE(newest.value(), afterNewest);
 }
 
 TEST_F(TableTest, EditPostDeleteAndBookmarks) {
