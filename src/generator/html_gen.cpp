@@ -409,6 +409,7 @@ void Generator::homePass() {
     builders_->homeRow(*this);
     builders_->feedsRow(*this);
     builders_->recentRow(*this);
+    if (builders_->homePassDone(*this)) break;
     t.next();
     if (t.eof()) break;
     readRow(false);

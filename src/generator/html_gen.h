@@ -182,6 +182,10 @@ class PageBuilders {
   virtual void homeRow(Generator&) {}
   virtual void feedsRow(Generator&) {}
   virtual void recentRow(Generator&) {}
+  // Asked after each row of the home pass: true when no row after it can
+  // change what the pass builds; the pass then ends there, and the builders
+  // have counted what the rows left would have counted.
+  virtual bool homePassDone(Generator&) { return false; }
   virtual void homeEnd(Generator&) {}
   virtual void feedsEnd(Generator&) {}
   virtual void recentEnd(Generator&) {}

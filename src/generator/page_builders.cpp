@@ -932,6 +932,12 @@ void SitePages::recentPageRow(const store::BlogRec& row, const EntryVars& entry)
   addSlice(recentText_, kStaticTemplate, templates::kEachEntry, entry, recentVars_, globals_);
 }
 
+bool SitePages::homePassDone() {
+  if (ctx_.options.IndexEntries >= listed_ || feed_.itemCounter() < feedSettings_.itemLimit) return false;
+  if (entryRows_ > feed_.itemCounter()) feed_.countItemsPastLimit(static_cast<int>(entryRows_ - feed_.itemCounter()));
+  return true;
+}
+
 void SitePages::finishHomePage(const PeriodKeys* prior) {
   const auto& o = ctx_.options;
   homeVars_.PageMenuTree = standardMenuTree();
@@ -1048,6 +1054,11 @@ class SitePageBuilders : public PageBuilders {
   void recentRow(Generator& g) override {
     const SitePages::KeptEntry* kept = pages_->keptEntry(g.row.rec.BlogKey);
     pages_->recentPageRow(g.row.rec, kept ? kept->vars : g.entryVars);
+  }
+  bool homePassDone(Generator& g) override {
+    if (!pages_->homePassDone()) return false;
+    g.feedItems = pages_->feedItems();
+    return true;
   }
   void homeEnd(Generator& g) override { pages_->finishHomePage(g.hasHomePriorPeriod ? &g.homePriorPeriod : nullptr); }
   void feedsEnd(Generator&) override { pages_->finishFeeds(); }

@@ -170,6 +170,11 @@ class SitePages {
   void finishFeeds();
   void finishRecentPage(const PeriodKeys* prior);
 
+  // After a row of the home pass: true when the home page, the feeds and the
+  // recent-entries page are full, so that no later row changes them; the
+  // feeds then count the blog entries and articles left as offered.
+  bool homePassDone();
+
   // Entries listed on the home page so far (the recent-entries page lists one fewer).
   int listedEntries() const { return listed_; }
   int feedItems() const { return feed_.itemCounter(); }

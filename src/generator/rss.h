@@ -86,6 +86,8 @@ class FeedBuilder {
   const std::string& rss091() const { return rss091_; }
   const std::string& rss20() const { return rss20_; }
   int itemCounter() const { return counter_; }
+  // Counts items of types 0 and 1 that are not offered, past the limit.
+  void countItemsPastLimit(int items) { counter_ += items; }
 
  private:
   FeedSettings settings_;

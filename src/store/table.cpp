@@ -85,6 +85,7 @@ void Table::requireEditing(std::string_view field) const {
 void Table::loadColumns() {
   columns_.clear();
   nextColumn_ = 0;
+  nameHits_.fill({});
   keyColumn_ = -1;
   Statement st = db_.prepare("SELECT name, type FROM pragma_table_info(?)");
   sqlite3_bind_text(st.get(), 1, def_.name.c_str(), -1, SQLITE_TRANSIENT);
@@ -522,6 +523,10 @@ bool Table::findKey(const FieldValue& key) {
 }
 
 int Table::columnIndex(std::string_view field) const {
+  NameHit& hit = nameHits_[(reinterpret_cast<uintptr_t>(field.data()) >> 3) % nameHits_.size()];
+  if (hit.name == field.data() && hit.index >= 0 && static_cast<size_t>(hit.index) < columns_.size() &&
+      util::equalsNoCase(columns_[static_cast<size_t>(hit.index)].name, field))
+    return hit.index;
   // Readers mostly ask for the columns in their order: the search starts
   // after the column found last.
   const size_t n = columns_.size();
@@ -529,6 +534,7 @@ int Table::columnIndex(std::string_view field) const {
     const size_t i = (nextColumn_ + k) % n;
     if (util::equalsNoCase(columns_[i].name, field)) {
       nextColumn_ = i + 1 < n ? i + 1 : 0;
+      hit = {field.data(), static_cast<int>(i)};
       return static_cast<int>(i);
     }
   }

@@ -10,6 +10,7 @@
 // closed (or destroyed) before the database closes.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -193,6 +194,13 @@ class Table {
   std::vector<Column> columns_;
   int keyColumn_ = -1;  // the auto-increment column, if any
   mutable size_t nextColumn_ = 0;  // where columnIndex starts its search
+  // The columns found last by where the caller's name lies (mostly a literal
+  // asked for on every row); a hit is checked against the name.
+  struct NameHit {
+    const char* name = nullptr;
+    int index = -1;
+  };
+  mutable std::array<NameHit, 64> nameHits_{};
   State state_ = State::Inactive;
   int listener_ = 0;
   bool announcing_ = false;
