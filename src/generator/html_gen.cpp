@@ -224,7 +224,10 @@ void Generator::takeUnchangedPage() {
     return;
   }
   if (pending_.textRead) return;
-  readText();
+  // The page's own text serves the page alone: it is decoded and formatted
+  // where the page is finished, off the run's thread.
+  pending_.laterText = blog_.tblBlog().storedText("BlogText");
+  if (row.rec.BlogPageType != store::kArticlePage) readSideTexts();  // an article's are read
   pending_.textRead = true;
   fillEntry();
 }
@@ -248,6 +251,10 @@ bool Generator::submitPage(const std::string& name, PageDraft draft, std::string
     draft.inputs = pending_.digest;
     draft.inputsTeaser = pending_.teaser;
     draft.known = pending_.known;
+    if (pending_.laterText) {
+      draft.entryText = std::move(pending_.laterText);
+      draft.entryTextFormatting = options().HTMLFormatting;
+    }
     pending_ = {};
   }
   if (draft.known) ++pagesTakenUnchanged_;

@@ -324,7 +324,8 @@ class Generator {
   // serve only its own page, with only those the archive pages show.
   void readArchiveRow(bool first);
   // Before the page of such a row is built: takes the version it was last built
-  // into when it is known to be unchanged, else reads the texts left unread.
+  // into when it is known to be unchanged, else reads the texts left unread
+  // but the entry's text itself, which the page decodes where it is finished.
   void takeUnchangedPage();
   void fillEntry();
   void loadTemplatePackage();
@@ -379,6 +380,8 @@ class Generator {
     uint64_t digest = 0;
     std::optional<PageOutput::BuiltVersion> known;
     bool textRead = false;
+    // The text of a page that is built, left for the page to decode.
+    std::optional<store::StoredText> laterText;
     // An article without a teaser of its own: the start of its text it shows.
     bool cutTeaser = false;
     std::string teaser;

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "generator/entry_format.h"
 #include "util/text.h"
 
 namespace tessary::generator {
@@ -34,6 +35,7 @@ void writeLine(ProgressLog& log, const LogLine& line) {
 
 std::string finishedText(PageDraft draft, uint32_t number, bool* usedNumber) {
   if (usedNumber) *usedNumber = false;
+  if (draft.entryText) draft.entry.EntryText = AutoFormat(draft.entryText->decode(), draft.entryTextFormatting);
   if (draft.package)
     for (int s : draft.slices) templates::FillEntryTagsInto(draft.text, *draft.package, draft.templ, s, draft.entry);
   if (!draft.global) return std::move(draft.text);

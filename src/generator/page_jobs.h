@@ -37,6 +37,7 @@
 #include <vector>
 
 #include "generator/page_output.h"
+#include "store/table.h"
 #include "templates/tag_engine.h"
 #include "util/ordered_jobs.h"
 #include "util/progress_log.h"
@@ -65,6 +66,11 @@ struct PageDraft {
   // holds that version (PageOutput::builtFrom): the version is handed in
   // instead of the text, which is left unbuilt.
   std::optional<PageOutput::BuiltVersion> known;
+  // When set: the entry's text as the blog file stores it, decoded and
+  // formatted (AutoFormat with the HTML formatting `entryTextFormatting`)
+  // into entry.EntryText where the page is finished, off the run's thread.
+  std::optional<store::StoredText> entryText;
+  int32_t entryTextFormatting = 0;
 
   // A page whose text is final.
   static PageDraft finished(std::string text) {

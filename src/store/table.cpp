@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "util/compression.h"
 #include "util/files.h"
@@ -621,26 +622,57 @@ void Table::addStoredRow(util::Digest& digest) {
   }
 }
 
+namespace {
+
+// A stored memo or blob value decoded; `where` names the row and the file.
+std::string decodeStored(const std::string& bytes, bool compressed, bool memo, const std::string& column,
+                         const std::function<std::string()>& where) {
+  const size_t limit = memo ? kMaxMemoBytes : kMaxBlobBytes;
+  const auto tooLarge = [&] {
+    return StoreError("Value too large in column " + column + " of " + where() + ": it holds more than " +
+                      std::to_string(limit >> 20) + " MiB, the limit of " + (memo ? "a text" : "a picture or file"));
+  };
+  if (bytes.size() > limit && !compressed) throw tooLarge();
+  if (!compressed) return bytes;  // written by hand as text: take it as it is
+  std::string out;
+  const Status st = util::zlibDecompress(bytes, out, limit);
+  if (util::isTooLarge(st)) throw tooLarge();
+  if (!st.ok()) throw StoreError("Damaged value in column " + column + " of " + where() + ": " + st.message());
+  return out;
+}
+
+}  // namespace
+
+std::string StoredText::decode() const {
+  if (column_.empty()) return bytes_;  // taken as asString gave it
+  return decodeStored(bytes_, compressed_, true, column_, [this] { return where_; });
+}
+
+StoredText Table::storedText(std::string_view field) {
+  int index;
+  const Cell& c = cell(field, index);
+  const auto i = static_cast<size_t>(index);
+  StoredText t;
+  if (c.kind == Cell::Kind::Null) return t;
+  if (columns_[i].type != FieldType::Memo || changed_[i] || decodedCache_[i]) {
+    t.bytes_ = asString(field);
+    return t;
+  }
+  t.bytes_ = c.s;
+  t.compressed_ = c.kind == Cell::Kind::Blob;
+  t.column_ = columns_[i].name;
+  t.where_ = rowText() + inFile();
+  return t;
+}
+
 std::string Table::decoded(int index, const Cell& c) {
   const auto i = static_cast<size_t>(index);
   if (c.kind == Cell::Kind::Null) return std::string();
   if (changed_[i]) return c.s;
   if (decodedCache_[i]) return *decodedCache_[i];
   const bool memo = columns_[i].type == FieldType::Memo;
-  const size_t limit = memo ? kMaxMemoBytes : kMaxBlobBytes;
-  const auto tooLarge = [&] {
-    return StoreError("Value too large in column " + columns_[i].name + " of " + rowText() + inFile() +
-                      ": it holds more than " + std::to_string(limit >> 20) + " MiB, the limit of " +
-                      (memo ? "a text" : "a picture or file"));
-  };
-  if (c.s.size() > limit && c.kind != Cell::Kind::Blob) throw tooLarge();
-  if (c.kind != Cell::Kind::Blob) return c.s;  // written by hand as text: take it as it is
-  std::string out;
-  const Status st = util::zlibDecompress(c.s, out, limit);
-  if (util::isTooLarge(st)) throw tooLarge();
-  if (!st.ok())
-    throw StoreError("Damaged value in column " + columns_[i].name + " of " + rowText() + inFile() + ": " +
-                     st.message());
+  std::string out = decodeStored(c.s, c.kind == Cell::Kind::Blob, memo, columns_[i].name,
+                                 [&] { return rowText() + inFile(); });
   // Texts are read again and again (the generator fills a page from them); a
   // picture or file is read once, and a second copy of it would double the
   // memory a large one takes.

@@ -58,6 +58,20 @@ enum class StoredKind { Null, Integer, Real, Text, Blob };
 // as "yyyy-mm-dd hh:nn:ss"; `s` holds the text or the bytes of a blob value.
 std::string scalarText(FieldType type, StoredKind kind, int64_t i, double d, std::string_view s);
 
+// A memo value as the file stores it, taken from the current row and decoded
+// later, on any thread: decode() gives what Table::asString gave for it and
+// raises what that raised, naming the same column, row and file.
+class StoredText {
+ public:
+  std::string decode() const;
+
+ private:
+  friend class Table;
+  std::string bytes_;
+  bool compressed_ = false;
+  std::string column_, where_;  // where_: "row N of T in blog file F"; empty: bytes_ is the text
+};
+
 class Table {
  public:
   enum class State { Inactive, Browse, Edit, Insert };
@@ -126,6 +140,8 @@ class Table {
   // (kMaxMemoBytes, kMaxBlobBytes) or a compressed value that does not inflate
   // raises StoreError naming the column, the row, the table and the file.
   std::string asString(std::string_view field);
+  // The same value of a memo column, left undecoded (see StoredText).
+  StoredText storedText(std::string_view field);
   int32_t asInteger(std::string_view field);
   util::DateTime asDateTime(std::string_view field);
   // REQUIRES: state Edit or Insert.

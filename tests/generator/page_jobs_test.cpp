@@ -196,6 +196,23 @@ TEST(PageJobsTest, APageThatCannotBePutInPlaceStopsEveryRunAtThatPage) {
   expectSameRun(records[0], records[1], "a folder in a page's place");
 }
 
+TEST(PageJobsTest, ADamagedTextStopsEveryRunAtItsPageAndNamesItsRow) {
+  // An article's own text is decoded where its page is finished, on a worker:
+  // the run stops at that page all the same, naming the column, row and file.
+  RunRecord records[2];
+  for (int k = 0; k < 2; ++k) {
+    Trial t;
+    t.blog().database().exec("UPDATE tblBlog SET BlogText = x'0011223344' WHERE BlogPageName = 'art41'");
+    records[k] = t.run(k == 0 ? 1 : kThreads);
+    EXPECT_FALSE(hasTemporaryFiles(records[k]));
+  }
+  EXPECT_TRUE(util::startsWith(records[0].error, "Damaged value in column BlogText of row ")) << records[0].error;
+  EXPECT_NE(records[0].error.find(" of tblBlog in blog file big.zdb: "), std::string::npos) << records[0].error;
+  EXPECT_EQ(records[0].files.count("art41.html"), 0u);
+  EXPECT_GT(records[0].files.size(), 20u);
+  expectSameRun(records[0], records[1], "a damaged text");
+}
+
 // Builders that hand in pages of their own: through the tag engine with a
 // [%RANDOM%] number, some under a name an earlier page had (in other letter
 // case), with log lines between them; and that fail on the run's own thread
