@@ -84,6 +84,7 @@ void Generator::resetState() {
   pagesTakenUnchanged_ = 0;
   siteInputs_ = 0;
   rowDigest = 0;
+  laterText.reset();
   newestRow_ = 0;
   pending_ = {};
   indexOverwrite = false;
@@ -173,13 +174,22 @@ void Generator::readArchiveRow(bool first) {
   readRow(false);
   pending_ = {};
   store::Table& t = blog_.tblBlog();
-  const bool recordNeeded = first || !row.valid || builders_->archiveNeedsRecord(*this);
+  laterText.reset();
+  using Need = PageBuilders::ArchiveRecord;
+  const Need need = first || !row.valid ? Need::Whole : builders_->archiveRecord(*this);
   // The archive pages start with the record of the first row and end with
   // that of the last: those rows are read whole.
   const uint64_t site = row.valid && !first && t.bookmark() != newestRow_ ? siteInputs() : 0;
-  if (site != 0 && !recordNeeded && row.rec.BlogPageType == store::kBlogEntry) {
-    // Only archive pages known unchanged show this entry.
-    entryVars = {};
+  if (site != 0 && need != Need::Whole && row.rec.BlogPageType == store::kBlogEntry) {
+    if (need == Need::None) {
+      // Only archive pages known unchanged show this entry.
+      entryVars = {};
+      return;
+    }
+    // Only listed: the page that lists it decodes and formats its text.
+    readSideTexts();
+    laterText = t.storedText("BlogText");
+    fillEntry();
     return;
   }
   util::Digest inputs;
@@ -391,6 +401,7 @@ void Generator::archivePass() {
     readArchiveRow(false);
   }
   pending_ = {};
+  laterText.reset();
   builders_->archiveEnd(*this);
 }
 

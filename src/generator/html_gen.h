@@ -157,11 +157,14 @@ class PageBuilders {
   // BlogExtra2 of an article) and hands in the version instead of the page.
   virtual bool singlePageInputs(Generator&, util::Digest&) { return false; }
   // Asked for each row of the archive pass after the first, in its order,
-  // before its texts are read (gen.row is read without them): whether the
-  // archive pages need the record of this row. When they do not (the month,
-  // week or day pages that show it are known unchanged), a blog entry's texts
-  // are not read and gen.entryVars is left empty.
-  virtual bool archiveNeedsRecord(Generator&) { return true; }
+  // before its texts are read (gen.row is read without them): what of this
+  // row's record the archive pages need. For a blog entry: None when the
+  // month, week or day pages that show it are known unchanged (its texts are
+  // not read and gen.entryVars is left empty); WithoutText when they only
+  // list it (its record is filled without its text, which is left in
+  // gen.laterText for the page to decode where it is finished).
+  enum class ArchiveRecord { None, WithoutText, Whole };
+  virtual ArchiveRecord archiveRecord(Generator&) { return ArchiveRecord::Whole; }
   // The pages of single entries, called in the archive pass after archiveRow.
   virtual void articlePage(Generator&) {}
   virtual void staticPage(Generator&) {}
@@ -301,6 +304,9 @@ class Generator {
   // The list pass: the digest of the current row's stored fields, 0 when the
   // run keeps no digests (siteInputs() is 0).
   uint64_t rowDigest = 0;
+  // The archive pass: the text of the current blog entry, when its record was
+  // filled without it (PageBuilders::archiveRecord).
+  std::optional<store::StoredText> laterText;
   ArchiveState archive;
   // The home pass: the period of the last row visited while the home page's
   // list was not yet full.

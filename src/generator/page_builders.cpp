@@ -384,12 +384,7 @@ void SitePages::writeCategoryIndex() {
 
 void SitePages::startPeriodPage(ArchivePage& page, char kind, const PeriodState& st, const PeriodKeys& keys,
                                 const EntryVars& entry) {
-  // A period's page grows entry by entry: room for about as much as the one
-  // before saves copying it over and over.
-  const size_t expected = page.lastSize;
   page = ArchivePage{};
-  page.lastSize = expected;
-  page.text.reserve(expected + expected / 4);
   page.vars.PageTitle = st.currentCaption;
   page.vars.PageKind = kArchiveKind;
   standardMeta(page.vars);
@@ -419,6 +414,8 @@ void SitePages::finishPeriodPage(ArchivePage& page, char kind, const PeriodState
   v.ParentHref = periodAddress(kind, st.current);
   v.ParentLink = periodLinkWithBlank(v.ParentHref, st.currentCaption);
 
+  // The entries go between the slices before and after them.
+  const size_t listAt = page.text.size();
   if (kind == 'm' && mode_ != ArchiveMode::Monthly) {
     EntryVars list;
     list.EntryTitle = mode_ == ArchiveMode::Daily ? o.PageTitleDailyEntries : o.PageTitleWeeklyEntries;
@@ -428,10 +425,19 @@ void SitePages::finishPeriodPage(ArchivePage& page, char kind, const PeriodState
     addSlice(page.text, kArchiveTemplate, templates::kAfterEntries, entry, v, globals_);
   }
   addSlice(page.text, kArchiveTemplate, templates::kEndOfPage, entry, v, globals_);
-  page.lastSize = page.text.size();
   const PlannedPage* planned = plannedPage(kind);
-  finishPage(periodAddress(kind, st.current), page.text, sharedGlobals(), entry, v, {},
-             planned ? planned->inputs : 0);
+  PageDraft draft = PageDraft::toFinish(std::move(page.text), sharedGlobals(), entry, v);
+  draft.inputs = planned ? planned->inputs : 0;
+  if (!page.listed.empty()) {
+    draft.listPackage = &ctx_.package;
+    draft.listTempl = kArchiveTemplate;
+    draft.listSlice = templates::kEachEntry;
+    draft.listAt = listAt;
+    draft.listed = std::move(page.listed);
+  }
+  ctx_.write(periodAddress(kind, st.current), std::move(draft), {});
+  page.text.clear();
+  page.listed.clear();
 }
 
 void SitePages::advance(char kind, PeriodState& st, int32_t key, const std::string& caption, ArchivePage& page,
@@ -460,9 +466,7 @@ void SitePages::openPeriodPage(ArchivePage& page, char kind, const PeriodState& 
     startPeriodPage(page, kind, st, keys, entry);
     return;
   }
-  const size_t expected = page.lastSize;
   page = ArchivePage{};
-  page.lastSize = expected;
 }
 
 void SitePages::closePeriodPage(ArchivePage& page, char kind, const PeriodState& st, const EntryVars& entry) {
@@ -524,6 +528,7 @@ void SitePages::planArchive() {
   periodPagesKnown_ = 0;
   for (KindPlan& plan : plans_) plan = {};
   recordNeeded_.clear();
+  textNeeded_.clear();
   if (!digestsComplete_ || noted_.empty() || !ctx_.siteInputs) return;
   const uint64_t site = ctx_.siteInputs();
   if (site == 0) return;
@@ -531,6 +536,7 @@ void SitePages::planArchive() {
   base.add(static_cast<int64_t>(site)).add(static_cast<int64_t>(singlePageInputs()));
   base.add(static_cast<int64_t>(mode_));
   recordNeeded_.assign(noted_.size(), false);
+  textNeeded_.assign(noted_.size(), false);
   planKind('m', base.value());
   if (mode_ == ArchiveMode::Weekly) planKind('w', base.value());
   if (mode_ == ArchiveMode::Daily) planKind('d', base.value());
@@ -604,9 +610,13 @@ void SitePages::planKind(char kind, uint64_t base) {
       PageOutput::BuiltVersion version;
       if (ctx_.knownPage(name, p.inputs, version)) p.known = version;
     }
+    // A page starts with the record of the row that opens it and ends with
+    // that of the row that opens the next.
+    const Span& s = spans[i];
+    textNeeded_[s.openerPos] = true;
+    textNeeded_[s.closerPos] = true;
     if (p.known) continue;
     // A page that is built needs the records it is made of.
-    const Span& s = spans[i];
     recordNeeded_[s.openerPos] = true;
     recordNeeded_[s.closerPos] = true;
     if (listsEntries)
@@ -614,15 +624,16 @@ void SitePages::planKind(char kind, uint64_t base) {
   }
 }
 
-bool SitePages::archiveNeedsRecord(const store::BlogRec& row) {
-  if (!planned_) return true;
+SitePages::RecordNeed SitePages::archiveRecord(const store::BlogRec& row) {
+  if (!planned_) return RecordNeed::Whole;
   const size_t pos = ++archivePos_;
   if (pos >= noted_.size() || noted_[noted_.size() - 1 - pos].blogKey != row.BlogKey)
     throw std::logic_error("The archive pass met " + entrySource(row) + " out of its plan");
   const bool entry = row.BlogPageType == store::kBlogEntry || row.BlogPageType == store::kArticlePage;
   // The newest entries keep their records for the home pass.
-  if (entry && archivedRows_ >= entryRows_ - rowsToKeep()) return true;
-  return recordNeeded_[pos];
+  if (entry && archivedRows_ >= entryRows_ - rowsToKeep()) return RecordNeed::Whole;
+  if (!recordNeeded_[pos]) return RecordNeed::None;
+  return textNeeded_[pos] ? RecordNeed::Whole : RecordNeed::WithoutText;
 }
 
 // The home pass lists up to option 103 + 1 entries and offers the feeds up to
@@ -690,7 +701,14 @@ uint64_t SitePages::singlePageInputs() {
   return singlePageInputs_;
 }
 
-void SitePages::archiveEntryRow(const store::BlogRec& row, const PeriodKeys& keys, const EntryVars& entry) {
+void SitePages::archiveEntryRow(const store::BlogRec& row, const PeriodKeys& keys, const EntryVars& entry,
+                                std::optional<store::StoredText> laterText) {
+  // A record without its text is only listed: it neither opens a period nor
+  // is kept for the home pass.
+  if (laterText && (archivedRows_ >= entryRows_ - rowsToKeep() || keys.monthKey != month_.current ||
+                    (mode_ == ArchiveMode::Weekly && keys.weekKey != week_.current) ||
+                    (mode_ == ArchiveMode::Daily && keys.dayKey != day_.current)))
+    throw std::logic_error("The archive pass met " + entrySource(row) + " without its text, out of its plan");
   if (archivedRows_++ >= entryRows_ - rowsToKeep()) {
     kept_[row.BlogKey] = {row.BlogText, AutoFormat(row.BlogText, ctx_.options.HTMLFormatting), entry};
   }
@@ -702,8 +720,7 @@ void SitePages::archiveEntryRow(const store::BlogRec& row, const PeriodKeys& key
     const std::string anchor = entryAnchor(row.BlogKey);
     auto addEntry = [&](ArchivePage& page, char kind) {
       if (periodKnown(kind)) return;
-      page.text += anchor;
-      addSlice(page.text, kArchiveTemplate, templates::kEachEntry, entry, page.vars, globals_);
+      page.listed.push_back({anchor, entry, std::move(laterText), ctx_.options.HTMLFormatting});
     };
     auto addPeriodLink = [&](const std::string& href, int32_t key, const std::string& caption) {
       if (monthPage_.lastLinked == key || periodKnown('m')) return;
@@ -1021,9 +1038,18 @@ class SitePageBuilders : public PageBuilders {
   void categoryIndexPage(Generator&) override { pages_->writeCategoryIndex(); }
 
   void archiveStart(Generator& g) override { pages_->startArchive(g.row.keys, g.entryVars); }
-  void archiveRow(Generator& g) override { pages_->archiveEntryRow(g.row.rec, g.row.keys, g.entryVars); }
+  void archiveRow(Generator& g) override {
+    pages_->archiveEntryRow(g.row.rec, g.row.keys, g.entryVars, std::move(g.laterText));
+    g.laterText.reset();
+  }
   void archiveEnd(Generator& g) override { pages_->finishArchive(g.entryVars); }
-  bool archiveNeedsRecord(Generator& g) override { return pages_->archiveNeedsRecord(g.row.rec); }
+  ArchiveRecord archiveRecord(Generator& g) override {
+    switch (pages_->archiveRecord(g.row.rec)) {
+      case SitePages::RecordNeed::None: return ArchiveRecord::None;
+      case SitePages::RecordNeed::WithoutText: return ArchiveRecord::WithoutText;
+      default: return ArchiveRecord::Whole;
+    }
+  }
   void articlePage(Generator& g) override { pages_->buildArticlePage(g.row.rec, g.row.keys, g.entryVars); }
   void staticPage(Generator& g) override { pages_->buildStaticPage(g.row.rec, g.entryVars); }
   void hiddenPage(Generator& g) override { pages_->buildStaticPage(g.row.rec, g.entryVars); }

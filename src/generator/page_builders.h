@@ -27,6 +27,7 @@
 #include "generator/site_naming.h"
 #include "store/blog_options.h"
 #include "store/blog_rec.h"
+#include "store/table.h"
 #include "templates/package.h"
 #include "templates/tag_engine.h"
 #include "util/progress_log.h"
@@ -107,8 +108,12 @@ class SitePages {
   // version, and a blog entry that only such pages show is not read.
   void noteRow(const store::BlogRec& row, const PeriodKeys& keys, uint64_t digest);
   // For each row of the archive pass after the first, in its order (`row`
-  // without its texts): whether the archive pages need the row's record.
-  bool archiveNeedsRecord(const store::BlogRec& row);
+  // without its texts): what of the row's record the archive pages need —
+  // none (the pages that show it are known unchanged), all but its text (the
+  // pages only list it: they decode and format the text where they are
+  // finished) or all.
+  enum class RecordNeed { None, WithoutText, Whole };
+  RecordNeed archiveRecord(const store::BlogRec& row);
   // The month, week and day pages of the run that were known unchanged.
   int periodPagesKnown() const { return periodPagesKnown_; }
 
@@ -117,7 +122,9 @@ class SitePages {
   void startArchive(const PeriodKeys& keys, const EntryVars& entry);
   // Every blog entry and article, oldest first (the first one included): the
   // pages of ended periods are written, then the row joins the archive pages.
-  void archiveEntryRow(const store::BlogRec& row, const PeriodKeys& keys, const EntryVars& entry);
+  // `laterText`: the entry's text when `entry` was filled without it.
+  void archiveEntryRow(const store::BlogRec& row, const PeriodKeys& keys, const EntryVars& entry,
+                       std::optional<store::StoredText> laterText = std::nullopt);
   // After the last row; `entry` is the record of the newest row.
   void finishArchive(const EntryVars& entry);
 
@@ -187,7 +194,8 @@ class SitePages {
     std::string monthCaption;
     std::string periodLinks;  // month pages in weekly or daily mode: the week or day links
     int32_t lastLinked = 0;
-    size_t lastSize = 0;  // the length of the page of the period before
+    // The entries it lists, filled into their slices where the page is finished.
+    std::vector<PageDraft::ListedEntry> listed;
   };
   struct Slot {
     int32_t key;
@@ -290,6 +298,7 @@ class SitePages {
   bool planned_ = false;
   KindPlan plans_[3];
   std::vector<bool> recordNeeded_;  // by position in the archive pass
+  std::vector<bool> textNeeded_;    // rows that open a period: their pages show their records
   size_t archivePos_ = 0;
   int periodPagesKnown_ = 0;
 

@@ -1,5 +1,6 @@
 #include "generator/page_jobs.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 #include <vector>
@@ -13,7 +14,7 @@ namespace {
 
 // Pages in flight at most: enough to keep the workers busy while the run's
 // thread builds the next page, few enough that memory stays flat.
-constexpr size_t kPagesInFlight = 32;
+constexpr size_t kPagesInFlight = 128;
 
 struct LogLine {
   bool clear = false;
@@ -36,6 +37,15 @@ void writeLine(ProgressLog& log, const LogLine& line) {
 std::string finishedText(PageDraft draft, uint32_t number, bool* usedNumber) {
   if (usedNumber) *usedNumber = false;
   if (draft.entryText) draft.entry.EntryText = AutoFormat(draft.entryText->decode(), draft.entryTextFormatting);
+  if (draft.listPackage && !draft.listed.empty()) {
+    std::string entries;
+    for (PageDraft::ListedEntry& e : draft.listed) {
+      if (e.text) e.entry.EntryText = AutoFormat(e.text->decode(), e.formatting);
+      entries += e.before;
+      templates::FillEntryTagsInto(entries, *draft.listPackage, draft.listTempl, draft.listSlice, e.entry);
+    }
+    draft.text.insert(std::min(draft.listAt, draft.text.size()), entries);
+  }
   if (draft.package)
     for (int s : draft.slices) templates::FillEntryTagsInto(draft.text, *draft.package, draft.templ, s, draft.entry);
   if (!draft.global) return std::move(draft.text);

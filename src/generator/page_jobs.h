@@ -72,6 +72,22 @@ struct PageDraft {
   std::optional<store::StoredText> entryText;
   int32_t entryTextFormatting = 0;
 
+  // The entries a list page (a month, week or day page) shows, each slice
+  // `listSlice` of template `listTempl` with that entry's tags filled, after
+  // its `before` text; inserted at `listAt` of the text where the page is
+  // finished. An entry's `text`, when set, is decoded and formatted into its
+  // EntryText there.
+  struct ListedEntry {
+    std::string before;
+    templates::templateEntryVars entry;
+    std::optional<store::StoredText> text;
+    int32_t formatting = 0;
+  };
+  const templates::TemplatePackage* listPackage = nullptr;
+  int listTempl = 0, listSlice = 0;
+  size_t listAt = 0;
+  std::vector<ListedEntry> listed;
+
   // A page whose text is final.
   static PageDraft finished(std::string text) {
     PageDraft d;

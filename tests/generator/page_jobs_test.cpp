@@ -29,7 +29,7 @@ using testing::TempDir;
 
 constexpr unsigned kThreads = 4;
 
-// The sample blog with 160 more entries (80 of them articles, each a page of
+// The sample blog with 400 more entries (200 of them articles, each a page of
 // its own): many more pages than a run keeps in flight. Built once; every
 // trial works on its own copy.
 class BigBlog {
@@ -40,7 +40,7 @@ class BigBlog {
     store::BlogDb blog(dir_.path(), ui);
     blog.CreateBlog(file());
     testing::fillSampleBlog(blog);
-    for (int i = 0; i < 160; ++i) {
+    for (int i = 0; i < 400; ++i) {
       const std::string title = "Entry " + std::to_string(i);
       const std::string page = "art" + std::to_string(i);
       const std::string text = "Text of entry " + std::to_string(i) + ".\r\nIt has [%entry.title%] in it.";
@@ -169,7 +169,7 @@ TEST(PageJobsTest, APageThatCannotBePutInPlaceStopsEveryRunAtThatPage) {
     });
     ASSERT_GT(templateFiles, 0);
   }
-  for (int64_t page : {1, 9, 40, 100}) {
+  for (int64_t page : {1, 9, 40, 100, 200}) {
     const int64_t n = templateFiles + page;
     RunRecord records[2];
     for (int k = 0; k < 2; ++k) {
@@ -197,20 +197,29 @@ TEST(PageJobsTest, APageThatCannotBePutInPlaceStopsEveryRunAtThatPage) {
 }
 
 TEST(PageJobsTest, ADamagedTextStopsEveryRunAtItsPageAndNamesItsRow) {
-  // An article's own text is decoded where its page is finished, on a worker:
-  // the run stops at that page all the same, naming the column, row and file.
-  RunRecord records[2];
-  for (int k = 0; k < 2; ++k) {
-    Trial t;
-    t.blog().database().exec("UPDATE tblBlog SET BlogText = x'0011223344' WHERE BlogPageName = 'art41'");
-    records[k] = t.run(k == 0 ? 1 : kThreads);
-    EXPECT_FALSE(hasTemporaryFiles(records[k]));
+  // An article's own text, and the text of a blog entry that a month page only
+  // lists, are decoded where their page is finished, on a worker: the run
+  // stops at that page all the same, naming the column, row and file.
+  // The damaged row, the page that shows its text and the page before it.
+  const std::string cases[][3] = {{"BlogPageName = 'art41'", "art41.html", "art47.html"},
+                                  {"BlogTitle = 'Entry 40'", "200306.html", "art43.html"}};
+  for (const auto& [row, page, before] : cases) {
+    RunRecord records[2];
+    for (int k = 0; k < 2; ++k) {
+      Trial t;
+      t.blog().database().exec("UPDATE tblBlog SET BlogText = x'0011223344' WHERE " + row);
+      records[k] = t.run(k == 0 ? 1 : kThreads);
+      EXPECT_FALSE(hasTemporaryFiles(records[k]));
+    }
+    EXPECT_TRUE(util::startsWith(records[0].error, "Damaged value in column BlogText of row ")) << records[0].error;
+    EXPECT_NE(records[0].error.find(" of tblBlog in blog file big.zdb: "), std::string::npos) << records[0].error;
+    // Every page before it is in place, and nothing of it or after it.
+    EXPECT_TRUE(util::endsWith(records[0].log, "...building page " + before + "\n..." + before + " is new.\n"))
+        << records[0].log.substr(records[0].log.size() - 200);
+    EXPECT_EQ(records[0].files.count(page), 0u);
+    EXPECT_GT(records[0].files.size(), 20u);
+    expectSameRun(records[0], records[1], "a damaged text, " + row);
   }
-  EXPECT_TRUE(util::startsWith(records[0].error, "Damaged value in column BlogText of row ")) << records[0].error;
-  EXPECT_NE(records[0].error.find(" of tblBlog in blog file big.zdb: "), std::string::npos) << records[0].error;
-  EXPECT_EQ(records[0].files.count("art41.html"), 0u);
-  EXPECT_GT(records[0].files.size(), 20u);
-  expectSameRun(records[0], records[1], "a damaged text");
 }
 
 // Builders that hand in pages of their own: through the tag engine with a
