@@ -3,7 +3,8 @@
 // 25 % articles and 5 % static pages; all articles; the same mix with ten static
 // pages — at 1,000, 10,000 and 100,000 entries, each on tmpfs (/dev/shm) and on
 // disk (a folder under /tmp). For each it times, as wall and CPU time:
-//   the full run (every file new),
+//   the full run (every file new), and the best of it and two more, each over a
+//   fresh copy of the blog into an empty folder,
 //   `cp -r` of its output folder (the minimum of five),
 //   a run with nothing changed after the site was marked as published (it must
 //   write no file),
@@ -129,7 +130,7 @@ std::vector<std::string> written(const std::map<std::string, FileState>& before,
 // What a case sends back to the parent.
 struct Result {
   bool ok = false;
-  Cost full, copy, noChange, oneChange;
+  Cost full, fullBest, copy, noChange, oneChange;
   long files = 0, texts = 0, inflatesFull = 0, inflatesNoChange = 0, noChangeWritten = 0, oneChangeWritten = 0,
        takenUnchanged = 0;
   double megabytes = 0;
@@ -195,6 +196,21 @@ Result runCase(const std::string& root, const std::string& blogStore, int count,
     if (c.wall < r.copy.wall) r.copy = c;
     std::filesystem::remove_all(copy);
   }
+
+  // Two more full runs, each over a fresh copy of the blog into an empty
+  // folder: the best of the three is steadier than the first alone.
+  r.fullBest = r.full;
+  for (int i = 0; i < 2; ++i) {
+    blog.CloseBlog();
+    std::filesystem::remove_all(out);
+    std::filesystem::remove(file);
+    std::filesystem::copy_file(blogStore, file);
+    blog.OpenBlog(file);
+    generator::Generator again(blog, log);
+    const Cost c = measure([&] { again.GeneratePages(); });
+    if (c.wall < r.fullBest.wall) r.fullBest = c;
+  }
+  after = snapshot(out);
 
   generator::MarkAllAsPublished(blog);
   before = after;
@@ -340,11 +356,13 @@ int main(int argc, char** argv) {
                 r.files, r.megabytes, r.texts, r.inflatesFull, r.texts ? double(r.inflatesFull) / r.texts : 0.0,
                 r.inflatesNoChange, r.takenUnchanged);
     printCost("full run", r.full);
+    printCost("full run, best of 3", r.fullBest);
     printCost("cp -r (minimum of 5)", r.copy);
     printCost("no-change run", r.noChange);
     printCost("after one entry changed", r.oneChange);
-    std::printf("    full = %.2f x copy (goal <= 3); no-change = %.2f x full (goal <= 0.5); peak memory %ld MB\n",
-                r.full.wall / r.copy.wall, r.noChange.wall / r.full.wall, c.peakKb / 1024);
+    std::printf("    full = %.2f x copy (best of 3: %.2f; goal <= 3); no-change = %.2f x full (goal <= 0.5); peak "
+                "memory %ld MB\n",
+                r.full.wall / r.copy.wall, r.fullBest.wall / r.copy.wall, r.noChange.wall / r.full.wall, c.peakKb / 1024);
     std::printf("    one entry changed: %ld files written: %s\n", r.oneChangeWritten, r.changedFiles);
     if (r.noChangeWritten != 0) {
       std::printf("    FAIL: the no-change run wrote %ld files\n", r.noChangeWritten);
