@@ -38,13 +38,23 @@ std::string finishedText(PageDraft draft, uint32_t number, bool* usedNumber) {
   if (usedNumber) *usedNumber = false;
   if (draft.entryText) draft.entry.EntryText = AutoFormat(draft.entryText->decode(), draft.entryTextFormatting);
   if (draft.listPackage && !draft.listed.empty()) {
-    std::string entries;
+    // A month page may list thousands of entries: the page is assembled once,
+    // in room reserved for about all of it, not grown and copied entry by entry.
+    constexpr size_t kRoomPerEntry = 2048;  // the slice and the short values
+    const size_t at = std::min(draft.listAt, draft.text.size());
+    size_t room = draft.text.size();
+    for (const PageDraft::ListedEntry& e : draft.listed)
+      room += e.before.size() + e.entry.EntryText.size() + (e.text ? 4 * e.text->storedSize() : 0) + kRoomPerEntry;
+    std::string page;
+    page.reserve(room);
+    page.append(draft.text, 0, at);
     for (PageDraft::ListedEntry& e : draft.listed) {
       if (e.text) e.entry.EntryText = AutoFormat(e.text->decode(), e.formatting);
-      entries += e.before;
-      templates::FillEntryTagsInto(entries, *draft.listPackage, draft.listTempl, draft.listSlice, e.entry);
+      page += e.before;
+      templates::FillEntryTagsInto(page, *draft.listPackage, draft.listTempl, draft.listSlice, e.entry);
     }
-    draft.text.insert(std::min(draft.listAt, draft.text.size()), entries);
+    page.append(draft.text, at, std::string::npos);
+    draft.text = std::move(page);
   }
   if (draft.package)
     for (int s : draft.slices) templates::FillEntryTagsInto(draft.text, *draft.package, draft.templ, s, draft.entry);

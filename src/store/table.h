@@ -64,6 +64,8 @@ std::string scalarText(FieldType type, StoredKind kind, int64_t i, double d, std
 class StoredText {
  public:
   std::string decode() const;
+  // The bytes as stored (compressed or not): a hint for the room the text takes.
+  size_t storedSize() const { return bytes_.size(); }
 
  private:
   friend class Table;
