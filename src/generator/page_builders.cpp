@@ -81,11 +81,8 @@ std::string& SitePages::addSlice(std::string& text, int templ, int slice, const 
 }
 
 void SitePages::finishPage(const std::string& name, std::string& text, std::shared_ptr<const GlobalVars> global,
-                           const EntryVars& entry, const PageVars& page, const std::string& source,
-                           uint64_t inputs) {
-  PageDraft draft = PageDraft::toFinish(std::move(text), std::move(global), entry, page);
-  draft.inputs = inputs;
-  ctx_.write(name, std::move(draft), source);
+                           const EntryVars& entry, const PageVars& page, const std::string& source) {
+  ctx_.write(name, PageDraft::toFinish(std::move(text), std::move(global), entry, page), source);
   text.clear();
 }
 
@@ -480,7 +477,6 @@ void SitePages::closePeriodPage(ArchivePage& page, char kind, const PeriodState&
   PageDraft draft = PageDraft::toFinish({}, sharedGlobals(), {}, {});
   draft.inputs = planned->inputs;
   draft.known = planned->known;
-  ++periodPagesKnown_;
   ctx_.write(periodAddress(kind, st.current), std::move(draft), {});
 }
 
@@ -525,7 +521,6 @@ const SitePages::PlannedPage* SitePages::plannedPage(char kind) const {
 void SitePages::planArchive() {
   planned_ = false;
   archivePos_ = 0;
-  periodPagesKnown_ = 0;
   for (KindPlan& plan : plans_) plan = {};
   recordNeeded_.clear();
   textNeeded_.clear();

@@ -114,8 +114,6 @@ class SitePages {
   // finished) or all.
   enum class RecordNeed { None, WithoutText, Whole };
   RecordNeed archiveRecord(const store::BlogRec& row);
-  // The month, week and day pages of the run that were known unchanged.
-  int periodPagesKnown() const { return periodPagesKnown_; }
 
   // ---- Archive pass (oldest first) -------------------------------------------
   // The oldest row (any type) opens the first periods; `entry` is its record.
@@ -208,8 +206,7 @@ class SitePages {
   // Hands the page to the run to be finished (FillPageTags, then
   // ResolveCommands) and written; the text is moved out.
   void finishPage(const std::string& name, std::string& text, std::shared_ptr<const GlobalVars> global,
-                  const EntryVars& entry, const PageVars& page, const std::string& source = {},
-                  uint64_t inputs = 0);
+                  const EntryVars& entry, const PageVars& page, const std::string& source = {});
   // A page of one entry (or list) in slices 1, 4 and 6 of template `templ`,
   // assembled as it is finished.
   void finishSinglePage(const std::string& name, int templ, std::shared_ptr<const GlobalVars> global,
@@ -300,7 +297,6 @@ class SitePages {
   std::vector<bool> recordNeeded_;  // by position in the archive pass
   std::vector<bool> textNeeded_;    // rows that open a period: their pages show their records
   size_t archivePos_ = 0;
-  int periodPagesKnown_ = 0;
 
   // Archive pass.
   PeriodState month_, week_, day_;
