@@ -85,6 +85,7 @@ void Generator::resetState() {
   siteInputs_ = 0;
   rowDigest = 0;
   laterText.reset();
+  laterArticle.reset();
   newestRow_ = 0;
   pending_ = {};
   indexOverwrite = false;
@@ -175,6 +176,7 @@ void Generator::readArchiveRow(bool first) {
   pending_ = {};
   store::Table& t = blog_.tblBlog();
   laterText.reset();
+  laterArticle.reset();
   using Need = PageBuilders::ArchiveRecord;
   const Need need = first || !row.valid ? Need::Whole : builders_->archiveRecord(*this);
   // The archive pages start with the record of the first row and end with
@@ -209,6 +211,11 @@ void Generator::readArchiveRow(bool first) {
             skipUnchanged_ ? output_->recordedTeaser(pending_.page, pending_.digest) : nullptr;
         if (teaser) {
           pending_.teaser = *teaser;
+        } else if (need == Need::WithoutText) {
+          // Only listed: the article's own page and the archive page that
+          // lists it cut the teaser, off the run's thread; the record holds
+          // the link that follows it.
+          laterArticle = std::make_shared<const LaterArticle>(t.storedText("BlogText"), options().HTMLFormatting);
         } else {
           readText();
           pending_.textRead = true;
@@ -233,7 +240,7 @@ void Generator::takeUnchangedPage() {
     pending_.known = version;
     return;
   }
-  if (pending_.textRead) return;
+  if (pending_.textRead || laterArticle) return;
   // The page's own text serves the page alone: it is decoded and formatted
   // where the page is finished, off the run's thread.
   pending_.laterText = blog_.tblBlog().storedText("BlogText");
@@ -265,6 +272,7 @@ bool Generator::submitPage(const std::string& name, PageDraft draft, std::string
       draft.entryText = std::move(pending_.laterText);
       draft.entryTextFormatting = options().HTMLFormatting;
     }
+    draft.article = laterArticle;
     pending_ = {};
   }
   if (draft.known) ++pagesTakenUnchanged_;
@@ -402,6 +410,7 @@ void Generator::archivePass() {
   }
   pending_ = {};
   laterText.reset();
+  laterArticle.reset();
   builders_->archiveEnd(*this);
 }
 

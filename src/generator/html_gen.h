@@ -307,6 +307,9 @@ class Generator {
   // The archive pass: the text of the current blog entry, when its record was
   // filled without it (PageBuilders::archiveRecord).
   std::optional<store::StoredText> laterText;
+  // The archive pass: the text of the current article, when its record was
+  // filled without the teaser cut from it (the pages that show it cut it).
+  std::shared_ptr<const LaterArticle> laterArticle;
   ArchiveState archive;
   // The home pass: the period of the last row visited while the home page's
   // list was not yet full.

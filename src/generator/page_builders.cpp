@@ -697,10 +697,11 @@ uint64_t SitePages::singlePageInputs() {
 }
 
 void SitePages::archiveEntryRow(const store::BlogRec& row, const PeriodKeys& keys, const EntryVars& entry,
-                                std::optional<store::StoredText> laterText) {
+                                std::optional<store::StoredText> laterText,
+                                std::shared_ptr<const LaterArticle> article) {
   // A record without its text is only listed: it neither opens a period nor
   // is kept for the home pass.
-  if (laterText && (archivedRows_ >= entryRows_ - rowsToKeep() || keys.monthKey != month_.current ||
+  if ((laterText || article) && (archivedRows_ >= entryRows_ - rowsToKeep() || keys.monthKey != month_.current ||
                     (mode_ == ArchiveMode::Weekly && keys.weekKey != week_.current) ||
                     (mode_ == ArchiveMode::Daily && keys.dayKey != day_.current)))
     throw std::logic_error("The archive pass met " + entrySource(row) + " without its text, out of its plan");
@@ -715,7 +716,7 @@ void SitePages::archiveEntryRow(const store::BlogRec& row, const PeriodKeys& key
     const std::string anchor = entryAnchor(row.BlogKey);
     auto addEntry = [&](ArchivePage& page, char kind) {
       if (periodKnown(kind)) return;
-      page.listed.push_back({anchor, entry, std::move(laterText), ctx_.options.HTMLFormatting});
+      page.listed.push_back({anchor, entry, std::move(laterText), ctx_.options.HTMLFormatting, std::move(article)});
     };
     auto addPeriodLink = [&](const std::string& href, int32_t key, const std::string& caption) {
       if (monthPage_.lastLinked == key || periodKnown('m')) return;
@@ -1034,7 +1035,7 @@ class SitePageBuilders : public PageBuilders {
 
   void archiveStart(Generator& g) override { pages_->startArchive(g.row.keys, g.entryVars); }
   void archiveRow(Generator& g) override {
-    pages_->archiveEntryRow(g.row.rec, g.row.keys, g.entryVars, std::move(g.laterText));
+    pages_->archiveEntryRow(g.row.rec, g.row.keys, g.entryVars, std::move(g.laterText), g.laterArticle);
     g.laterText.reset();
   }
   void archiveEnd(Generator& g) override { pages_->finishArchive(g.entryVars); }

@@ -120,9 +120,11 @@ class SitePages {
   void startArchive(const PeriodKeys& keys, const EntryVars& entry);
   // Every blog entry and article, oldest first (the first one included): the
   // pages of ended periods are written, then the row joins the archive pages.
-  // `laterText`: the entry's text when `entry` was filled without it.
+  // `laterText`: the entry's text when `entry` was filled without it;
+  // `article`: an article's, when `entry` was filled without its teaser.
   void archiveEntryRow(const store::BlogRec& row, const PeriodKeys& keys, const EntryVars& entry,
-                       std::optional<store::StoredText> laterText = std::nullopt);
+                       std::optional<store::StoredText> laterText = std::nullopt,
+                       std::shared_ptr<const LaterArticle> article = nullptr);
   // After the last row; `entry` is the record of the newest row.
   void finishArchive(const EntryVars& entry);
 

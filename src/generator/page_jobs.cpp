@@ -34,8 +34,28 @@ void writeLine(ProgressLog& log, const LogLine& line) {
 
 }  // namespace
 
+void LaterArticle::make() const {
+  std::call_once(once_, [this] {
+    std::string formatted = AutoFormat(stored_.decode(), formatting_);
+    teaser_ = CutTeaser(formatted);
+    formatted_ = std::move(formatted);
+    stored_ = {};
+  });
+}
+
+const std::string& LaterArticle::formatted() const {
+  make();
+  return formatted_;
+}
+
+const std::string& LaterArticle::teaser() const {
+  make();
+  return teaser_;
+}
+
 std::string finishedText(PageDraft draft, uint32_t number, bool* usedNumber) {
   if (usedNumber) *usedNumber = false;
+  if (draft.article) draft.entry.EntryText = draft.article->formatted();
   if (draft.entryText) draft.entry.EntryText = AutoFormat(draft.entryText->decode(), draft.entryTextFormatting);
   if (draft.listPackage && !draft.listed.empty()) {
     // A month page may list thousands of entries: the page is assembled once,
@@ -50,6 +70,7 @@ std::string finishedText(PageDraft draft, uint32_t number, bool* usedNumber) {
     page.append(draft.text, 0, at);
     for (PageDraft::ListedEntry& e : draft.listed) {
       if (e.text) e.entry.EntryText = AutoFormat(e.text->decode(), e.formatting);
+      if (e.article) e.entry.EntryText.insert(0, e.article->teaser());
       page += e.before;
       templates::FillEntryTagsInto(page, *draft.listPackage, draft.listTempl, draft.listSlice, e.entry);
     }
@@ -72,6 +93,7 @@ class PageJobs::PageJob : public util::OrderedJobs::Job {
     inputs_ = draft_.inputs;
     teaser_ = std::move(draft_.inputsTeaser);
     if (plan_.refused) return;
+    if (draft_.article) teaser_ = draft_.article->teaser();
     if (draft_.known) {
       // Built from these inputs before, and its file holds that version: the
       // text it would give is that version's, which needs no writing.

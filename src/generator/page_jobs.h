@@ -29,6 +29,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,6 +44,27 @@
 #include "util/progress_log.h"
 
 namespace tessary::generator {
+
+// An article's text as the blog file stores it, left for the pages that show
+// it: its own page shows it whole, the archive page that lists it the start of
+// it (CutTeaser). Whichever of them is finished first decodes and formats it,
+// once; the other waits for that. A damaged text raises in both.
+class LaterArticle {
+ public:
+  LaterArticle(store::StoredText stored, int32_t formatting)
+      : stored_(std::move(stored)), formatting_(formatting) {}
+  // AutoFormat of the text with the run's HTML formatting.
+  const std::string& formatted() const;
+  // CutTeaser of formatted().
+  const std::string& teaser() const;
+
+ private:
+  void make() const;
+  mutable store::StoredText stored_;  // dropped once decoded
+  int32_t formatting_ = 0;
+  mutable std::once_flag once_;
+  mutable std::string formatted_, teaser_;
+};
 
 // A page handed to the run: its text and, when the text is still to be
 // finished by the tag engine, the records to finish it with.
@@ -71,17 +93,22 @@ struct PageDraft {
   // into entry.EntryText where the page is finished, off the run's thread.
   std::optional<store::StoredText> entryText;
   int32_t entryTextFormatting = 0;
+  // When set: the article this page is made of; its formatted text goes into
+  // entry.EntryText, and its teaser is what is recorded with the inputs.
+  std::shared_ptr<const LaterArticle> article;
 
   // The entries a list page (a month, week or day page) shows, each slice
   // `listSlice` of template `listTempl` with that entry's tags filled, after
   // its `before` text; inserted at `listAt` of the text where the page is
   // finished. An entry's `text`, when set, is decoded and formatted into its
-  // EntryText there.
+  // EntryText there; an `article`'s teaser is put before its EntryText (the
+  // link to the article).
   struct ListedEntry {
     std::string before;
     templates::templateEntryVars entry;
     std::optional<store::StoredText> text;
     int32_t formatting = 0;
+    std::shared_ptr<const LaterArticle> article;
   };
   const templates::TemplatePackage* listPackage = nullptr;
   int listTempl = 0, listSlice = 0;
