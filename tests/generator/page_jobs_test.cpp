@@ -197,9 +197,10 @@ TEST(PageJobsTest, APageThatCannotBePutInPlaceStopsEveryRunAtThatPage) {
 }
 
 TEST(PageJobsTest, ADamagedTextStopsEveryRunAtItsPageAndNamesItsRow) {
-  // An article's own text, and the text of a blog entry that a month page only
-  // lists, are decoded where their page is finished, on a worker: the run
-  // stops at that page all the same, naming the column, row and file.
+  // An article's own text (which also gives the teaser its month page shows),
+  // and the text of a blog entry that a month page only lists, are decoded
+  // where their page is finished, on a worker: the run stops at that page all
+  // the same, naming the column, row and file.
   // The damaged row, the page that shows its text and the page before it.
   const std::string cases[][3] = {{"BlogPageName = 'art41'", "art41.html", "art47.html"},
                                   {"BlogTitle = 'Entry 40'", "200306.html", "art43.html"}};
