@@ -90,6 +90,11 @@ void checkHeader(const std::string& fileName, bool checkSize) {
     throw StoreError(prefix + "the file is damaged (it is truncated)");
 }
 
+// A blog's connection is used by one thread at a time (the command that owns
+// the blog; a generation run's workers never touch it), so SQLite need not lock
+// it around every call: a run reads each row's columns one call at a time.
+constexpr int kOneThreadAtATime = SQLITE_OPEN_NOMUTEX;
+
 }  // namespace
 
 void Database::create(const std::string& fileName) {
@@ -97,7 +102,8 @@ void Database::create(const std::string& fileName) {
   if (util::fileExists(fileName) || util::directoryExists(fileName))
     throw StoreError("Cannot create blog file " + fileName + ": the file exists");
   sqlite3* db = nullptr;
-  const int rc = sqlite3_open_v2(fileName.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  const int rc = sqlite3_open_v2(fileName.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | kOneThreadAtATime,
+                                 nullptr);
   if (rc != SQLITE_OK) {
     const std::string msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     sqlite3_close(db);
@@ -136,7 +142,7 @@ void Database::open(const std::string& fileName, Mode mode) {
   recoverUnfinishedCommit(fileName);
   checkHeader(fileName, true);
   sqlite3* db = nullptr;
-  const int flags = mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+  const int flags = (mode == Mode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | kOneThreadAtATime;
   const int rc = sqlite3_open_v2(fileName.c_str(), &db, flags, nullptr);
   if (rc != SQLITE_OK) {
     const std::string msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
