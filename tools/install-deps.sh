@@ -9,7 +9,7 @@ profile=${1:-test}
 log=${2:-install-deps.log}
 
 build=(make cmake ninja-build g++ pkg-config ccache libsqlite3-dev zlib1g-dev libgtest-dev libgsf-1-dev libmd4c-dev libgnutls28-dev
-       libmd4c-html0-dev qt6-base-dev)
+       libmd4c-html0-dev qt6-base-dev libjemalloc-dev)
 test=(sqlite3 python3 python3-pyftpdlib python3-xlrd python3-feedparser libxml2-utils
       desktop-file-utils shared-mime-info xvfb xauth fonts-dejavu-core fonts-dejavu-extra dpkg-dev imagemagick
       poppler-utils openssl python3-openssl lftp)
