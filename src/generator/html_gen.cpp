@@ -172,11 +172,19 @@ bool Generator::knownPage(const std::string& name, uint64_t digest, PageOutput::
 }
 
 void Generator::readArchiveRow(bool first) {
-  readRow(false);
   pending_ = {};
   store::Table& t = blog_.tblBlog();
   laterText.reset();
   laterArticle.reset();
+  if (!first && t.bookmark() != newestRow_ && t.bookmark() != 0 && siteInputs() != 0) {
+    row = {};
+    if (builders_->archiveRowWithoutRecord(*this)) {
+      // Only archive pages known unchanged show this entry: not even read.
+      entryVars = {};
+      return;
+    }
+  }
+  readRow(false);
   using Need = PageBuilders::ArchiveRecord;
   const Need need = first || !row.valid ? Need::Whole : builders_->archiveRecord(*this);
   // The archive pages start with the record of the first row and end with

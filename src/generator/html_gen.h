@@ -165,6 +165,11 @@ class PageBuilders {
   // gen.laterText for the page to decode where it is finished).
   enum class ArchiveRecord { None, WithoutText, Whole };
   virtual ArchiveRecord archiveRecord(Generator&) { return ArchiveRecord::Whole; }
+  // Asked before archiveRecord, before the row is read: true when the row is
+  // a blog entry whose record no page needs (None) and gen.row was filled
+  // with its key, type, date and period keys from what the list pass noted;
+  // the row is then not read, and archiveRecord is not asked for it.
+  virtual bool archiveRowWithoutRecord(Generator&) { return false; }
   // The pages of single entries, called in the archive pass after archiveRow.
   virtual void articlePage(Generator&) {}
   virtual void staticPage(Generator&) {}

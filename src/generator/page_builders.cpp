@@ -631,6 +631,20 @@ SitePages::RecordNeed SitePages::archiveRecord(const store::BlogRec& row) {
   return textNeeded_[pos] ? RecordNeed::Whole : RecordNeed::WithoutText;
 }
 
+bool SitePages::takeRowWithoutRecord(store::BlogRec& row) {
+  if (!planned_) return false;
+  const size_t pos = archivePos_ + 1;
+  if (pos >= noted_.size()) return false;
+  const NotedRow& n = noted_[noted_.size() - 1 - pos];
+  if (n.type != store::kBlogEntry || archivedRows_ >= entryRows_ - rowsToKeep() || recordNeeded_[pos]) return false;
+  archivePos_ = pos;
+  row = {};
+  row.BlogKey = n.blogKey;
+  row.BlogPageType = n.type;
+  row.BlogDateTime = n.date;
+  return true;
+}
+
 // The home pass lists up to option 103 + 1 entries and offers the feeds up to
 // option 404 (at most 100); beyond a bound, the rest is read again.
 int64_t SitePages::rowsToKeep() const {
@@ -1039,6 +1053,12 @@ class SitePageBuilders : public PageBuilders {
     g.laterText.reset();
   }
   void archiveEnd(Generator& g) override { pages_->finishArchive(g.entryVars); }
+  bool archiveRowWithoutRecord(Generator& g) override {
+    if (!pages_->takeRowWithoutRecord(g.row.rec)) return false;
+    g.row.keys = periodKeysOf(g.row.rec.BlogDateTime);
+    g.row.valid = true;
+    return true;
+  }
   ArchiveRecord archiveRecord(Generator& g) override {
     switch (pages_->archiveRecord(g.row.rec)) {
       case SitePages::RecordNeed::None: return ArchiveRecord::None;

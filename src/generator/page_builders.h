@@ -114,6 +114,11 @@ class SitePages {
   // finished) or all.
   enum class RecordNeed { None, WithoutText, Whole };
   RecordNeed archiveRecord(const store::BlogRec& row);
+  // Instead of archiveRecord, before the row is read: when the next row of the
+  // archive pass is a blog entry whose record no page needs, takes its turn
+  // and fills `row` with what the list pass noted of it (key, type, date), so
+  // that the row need not be read at all.
+  bool takeRowWithoutRecord(store::BlogRec& row);
 
   // ---- Archive pass (oldest first) -------------------------------------------
   // The oldest row (any type) opens the first periods; `entry` is its record.
