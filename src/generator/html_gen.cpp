@@ -204,10 +204,10 @@ void Generator::readArchiveRow(bool first) {
   }
   util::Digest inputs;
   if (site != 0 && builders_->singlePageInputs(*this, inputs)) {
-    inputs.add(static_cast<int64_t>(site));
-    t.addStoredRow(inputs);
+    util::Digest stored;
+    t.addStoredRow(stored);
     pending_.page = names().page(row.rec.BlogPageName);
-    pending_.digest = inputs.value();
+    pending_.digest = ownPageDigest(inputs, stored.value());
     // The text waits for the decision (takeUnchangedPage). The archive entry
     // of an article shows these and its teaser; without a teaser of its own,
     // the start of its text, which was recorded with the same inputs.
@@ -238,8 +238,31 @@ void Generator::readArchiveRow(bool first) {
   fillEntry();
 }
 
+uint64_t Generator::ownPageDigest(util::Digest inputs, uint64_t storedRow) {
+  inputs.add(static_cast<int64_t>(siteInputs())).add(static_cast<int64_t>(storedRow));
+  return inputs.value();
+}
+
+bool Generator::takeKnownOwnPage(const util::Digest& inputs, uint64_t storedRow) {
+  if (!skipUnchanged_ || !output_ || siteInputs() == 0) return false;
+  // Decided before the row's turn: the archive pages it hands in (when it
+  // opens a period, all known unchanged) never take the name of a page of a
+  // single entry, so they cannot change what builtFrom finds.
+  PendingInputs known;
+  known.page = names().page(row.rec.BlogPageName);
+  known.digest = ownPageDigest(inputs, storedRow);
+  PageOutput::BuiltVersion version;
+  if (!output_->builtFrom(known.page, known.digest, version)) return false;
+  known.known = version;
+  // The teaser recorded with these inputs is the one the page would record.
+  if (const std::string* teaser = output_->recordedTeaser(known.page, known.digest)) known.teaser = *teaser;
+  known.textRead = true;
+  pending_ = std::move(known);
+  return true;
+}
+
 void Generator::takeUnchangedPage() {
-  if (pending_.digest == 0) return;
+  if (pending_.digest == 0 || pending_.known) return;
   // Decided only now, after the archive pages of this row were handed in: a
   // page of the same name among them has claimed the name, and the file is
   // then no longer known.

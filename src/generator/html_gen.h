@@ -54,6 +54,9 @@ struct CurrentRow {
   store::BlogRec rec;
   PeriodKeys keys;
   bool valid = false;
+  // Filled from what the list pass noted (PageBuilders::archiveRowWithoutRecord):
+  // the row was not read, and rec holds only its key, type, date and page name.
+  bool noted = false;
 };
 
 // The category slot table of the list pass: per category key met, the links of
@@ -166,9 +169,10 @@ class PageBuilders {
   enum class ArchiveRecord { None, WithoutText, Whole };
   virtual ArchiveRecord archiveRecord(Generator&) { return ArchiveRecord::Whole; }
   // Asked before archiveRecord, before the row is read: true when the row is
-  // a blog entry whose record no page needs (None) and gen.row was filled
-  // with its key, type, date and period keys from what the list pass noted;
-  // the row is then not read, and archiveRecord is not asked for it.
+  // a blog entry or article whose record no page needs (None) and gen.row was
+  // filled from what the list pass noted (CurrentRow::noted); for an article,
+  // only when its own page was found known unchanged (takeKnownOwnPage). The
+  // row is then not read, and archiveRecord is not asked for it.
   virtual bool archiveRowWithoutRecord(Generator&) { return false; }
   // The pages of single entries, called in the archive pass after archiveRow.
   virtual void articlePage(Generator&) {}
@@ -237,6 +241,11 @@ class Generator {
   // file still holds that version (see PageOutput::builtFrom); always false
   // when unchanged pages are not taken (setSkipUnchanged).
   bool knownPage(const std::string& name, uint64_t digest, PageOutput::BuiltVersion& version);
+  // For the row of the archive pass not read (CurrentRow::noted): whether its
+  // own page, made of `inputs` (PageBuilders::singlePageInputs) and of the
+  // stored row of that digest, is known unchanged; the page the row hands in
+  // next then carries that version.
+  bool takeKnownOwnPage(const util::Digest& inputs, uint64_t storedRow);
 
   // The path "Preview Pages" opens: output folder + prefix + option 241 +
   // extension. The output folder is the blog's even before a first run.
@@ -337,6 +346,9 @@ class Generator {
   // The archive pass's reading of a row: with its texts, or, when its texts
   // serve only its own page, with only those the archive pages show.
   void readArchiveRow(bool first);
+  // The digest of what the own page of the current row is made of: `inputs`,
+  // the site's, and the row as stored (the digest of Table::addStoredRow).
+  uint64_t ownPageDigest(util::Digest inputs, uint64_t storedRow);
   // Before the page of such a row is built: takes the version it was last built
   // into when it is known to be unchanged, else reads the texts left unread
   // but the entry's text itself, which the page decodes where it is finished.

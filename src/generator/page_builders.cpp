@@ -497,7 +497,7 @@ void SitePages::noteRow(const store::BlogRec& row, const PeriodKeys& keys, uint6
   if (digest == 0) digestsComplete_ = false;
   if (!digestsComplete_) return;
   noted_.push_back({row.BlogKey, row.BlogPageType, keys.monthKey, keys.weekKey, keys.dayKey, row.BlogDateTime,
-                    digest});
+                    digest, row.BlogPageType == store::kArticlePage ? row.BlogPageName : std::string()});
   // A page of a single entry may take a period page's file name before that
   // page's turn.
   switch (row.BlogPageType) {
@@ -631,17 +631,20 @@ SitePages::RecordNeed SitePages::archiveRecord(const store::BlogRec& row) {
   return textNeeded_[pos] ? RecordNeed::Whole : RecordNeed::WithoutText;
 }
 
-bool SitePages::takeRowWithoutRecord(store::BlogRec& row) {
+bool SitePages::nextRowWithoutRecord(store::BlogRec& row, uint64_t& storedRow) const {
   if (!planned_) return false;
   const size_t pos = archivePos_ + 1;
   if (pos >= noted_.size()) return false;
   const NotedRow& n = noted_[noted_.size() - 1 - pos];
-  if (n.type != store::kBlogEntry || archivedRows_ >= entryRows_ - rowsToKeep() || recordNeeded_[pos]) return false;
-  archivePos_ = pos;
+  if ((n.type != store::kBlogEntry && n.type != store::kArticlePage) ||
+      archivedRows_ >= entryRows_ - rowsToKeep() || recordNeeded_[pos])
+    return false;
   row = {};
   row.BlogKey = n.blogKey;
   row.BlogPageType = n.type;
   row.BlogDateTime = n.date;
+  row.BlogPageName = n.pageName;
+  storedRow = n.digest;
   return true;
 }
 
@@ -827,6 +830,15 @@ void SitePages::buildArticlePage(const store::BlogRec& row, const PeriodKeys& ke
   nameCheck(row, page, true);
 
   finishSinglePage(ctx_.names.page(row.BlogPageName), kArticleTemplate, sharedGlobals(), entry, page,
+                   entrySource(row));
+}
+
+void SitePages::knownArticlePage(const store::BlogRec& row) {
+  // Nothing of the page is built; the lines of a name taken from an index page
+  // are written as for a page that is.
+  PageVars page;
+  nameCheck(row, page, true);
+  finishSinglePage(ctx_.names.page(row.BlogPageName), kArticleTemplate, sharedGlobals(), EntryVars{}, page,
                    entrySource(row));
 }
 
@@ -1054,9 +1066,18 @@ class SitePageBuilders : public PageBuilders {
   }
   void archiveEnd(Generator& g) override { pages_->finishArchive(g.entryVars); }
   bool archiveRowWithoutRecord(Generator& g) override {
-    if (!pages_->takeRowWithoutRecord(g.row.rec)) return false;
+    uint64_t storedRow = 0;
+    if (!pages_->nextRowWithoutRecord(g.row.rec, storedRow)) return false;
     g.row.keys = periodKeysOf(g.row.rec.BlogDateTime);
     g.row.valid = true;
+    g.row.noted = true;
+    util::Digest inputs;
+    if (g.row.rec.BlogPageType == store::kArticlePage &&
+        (!singlePageInputs(g, inputs) || !g.takeKnownOwnPage(inputs, storedRow))) {
+      g.row = {};
+      return false;
+    }
+    pages_->takeRowWithoutRecord();
     return true;
   }
   ArchiveRecord archiveRecord(Generator& g) override {
@@ -1066,7 +1087,12 @@ class SitePageBuilders : public PageBuilders {
       default: return ArchiveRecord::Whole;
     }
   }
-  void articlePage(Generator& g) override { pages_->buildArticlePage(g.row.rec, g.row.keys, g.entryVars); }
+  void articlePage(Generator& g) override {
+    if (g.row.noted)
+      pages_->knownArticlePage(g.row.rec);
+    else
+      pages_->buildArticlePage(g.row.rec, g.row.keys, g.entryVars);
+  }
   void staticPage(Generator& g) override { pages_->buildStaticPage(g.row.rec, g.entryVars); }
   void hiddenPage(Generator& g) override { pages_->buildStaticPage(g.row.rec, g.entryVars); }
   void redirectPage(Generator& g) override { pages_->buildRedirectPage(g.row.rec); }

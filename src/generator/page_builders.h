@@ -115,10 +115,12 @@ class SitePages {
   enum class RecordNeed { None, WithoutText, Whole };
   RecordNeed archiveRecord(const store::BlogRec& row);
   // Instead of archiveRecord, before the row is read: when the next row of the
-  // archive pass is a blog entry whose record no page needs, takes its turn
-  // and fills `row` with what the list pass noted of it (key, type, date), so
-  // that the row need not be read at all.
-  bool takeRowWithoutRecord(store::BlogRec& row);
+  // archive pass is a blog entry or article whose record no page needs, fills
+  // `row` with what the list pass noted of it (key, type, date, an article's
+  // page name) and `storedRow` with the digest of its stored values, so that
+  // the row need not be read at all; takeRowWithoutRecord then takes its turn.
+  bool nextRowWithoutRecord(store::BlogRec& row, uint64_t& storedRow) const;
+  void takeRowWithoutRecord() { ++archivePos_; }
 
   // ---- Archive pass (oldest first) -------------------------------------------
   // The oldest row (any type) opens the first periods; `entry` is its record.
@@ -137,6 +139,9 @@ class SitePages {
   // The article page turns the current entry record (the teaser form until
   // here) into the article's own: full text and related link.
   void buildArticlePage(const store::BlogRec& row, const PeriodKeys& keys, EntryVars& entry);
+  // The page of an article taken without its record (nextRowWithoutRecord),
+  // known unchanged: handed in as that version.
+  void knownArticlePage(const store::BlogRec& row);
   void buildStaticPage(const store::BlogRec& row, const EntryVars& entry);  // static and hidden
   void buildRedirectPage(const store::BlogRec& row);
   void buildFreeFormatPage(const store::BlogRec& row);
@@ -252,6 +257,7 @@ class SitePages {
     int32_t monthKey = 0, weekKey = 0, dayKey = 0;
     util::DateTime date = 0;
     uint64_t digest = 0;
+    std::string pageName;  // an article's
   };
   // One period page of the archive pass, in the order they are handed in.
   struct PlannedPage {
