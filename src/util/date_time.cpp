@@ -1,5 +1,6 @@
 #include "util/date_time.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -60,10 +61,16 @@ DateTime systemNow() {
   return encodeDateTime(t);
 }
 
+// The value in decimal, zeros put before its digits (after a minus sign) up
+// to `width` characters in all. Every date of every entry passes here: no
+// printf.
 std::string pad(int value, int width) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%0*d", width, value);
-  return buf;
+  const std::string digits = std::to_string(value < 0 ? -static_cast<int64_t>(value) : value);
+  std::string out = value < 0 ? "-" : "";
+  const size_t w = static_cast<size_t>(std::max(width, 0));
+  if (out.size() + digits.size() < w) out.append(w - out.size() - digits.size(), '0');
+  out += digits;
+  return out;
 }
 
 }  // namespace
