@@ -244,7 +244,7 @@ uint64_t Generator::ownPageDigest(util::Digest inputs, uint64_t storedRow) {
 }
 
 bool Generator::takeKnownOwnPage(const util::Digest& inputs, uint64_t storedRow) {
-  if (!skipUnchanged_ || !output_ || siteInputs() == 0) return false;
+  if (siteInputs() == 0) return false;
   // Decided before the row's turn: the archive pages it hands in (when it
   // opens a period, all known unchanged) never take the name of a page of a
   // single entry, so they cannot change what builtFrom finds.
@@ -252,11 +252,10 @@ bool Generator::takeKnownOwnPage(const util::Digest& inputs, uint64_t storedRow)
   known.page = names().page(row.rec.BlogPageName);
   known.digest = ownPageDigest(inputs, storedRow);
   PageOutput::BuiltVersion version;
-  if (!output_->builtFrom(known.page, known.digest, version)) return false;
+  if (!knownPage(known.page, known.digest, version)) return false;
   known.known = version;
   // The teaser recorded with these inputs is the one the page would record.
   if (const std::string* teaser = output_->recordedTeaser(known.page, known.digest)) known.teaser = *teaser;
-  known.textRead = true;
   pending_ = std::move(known);
   return true;
 }
