@@ -654,6 +654,8 @@ void Generator::generateSite() {
   }
   builders_->beginSiteValues(*this);
 
+  // The passes walk the whole table: its rows are read in batches.
+  const store::Table::ReadAheadScope readAhead(blog_.tblBlog());
   listPass();
   const bool categories = options().ArchiveByCategory != 3;
   if (categories) builders_->categoryLinks(*this);

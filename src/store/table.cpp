@@ -12,6 +12,11 @@
 
 namespace tessary::store {
 
+namespace {
+// Rows read in one statement by the read-ahead.
+constexpr size_t kReadAheadRows = 32;
+}  // namespace
+
 Table::Table(Database& db, const TableDef& def) : db_(db), def_(def) {
   listener_ = db_.addChangeListener([this](const std::string& table) {
     if (announcing_) return;
@@ -19,6 +24,7 @@ Table::Table(Database& db, const TableDef& def) : db_(db), def_(def) {
       orderValid_ = false;
       position_ = -1;
       rowLoaded_ = false;
+      dropReadAhead();
     }
   });
 }
@@ -116,6 +122,14 @@ void Table::loadColumns() {
   }
   sql += " FROM \"" + def_.name + "\" WHERE rowid = ?";
   selectRow_ = db_.prepare(sql);
+  // The batch of the read-ahead: kReadAheadRows rowids, unused ones null.
+  std::string batch = "SELECT rowid";
+  for (const Column& c : columns_) batch += ", \"" + c.name + "\"";
+  batch += " FROM \"" + def_.name + "\" WHERE rowid IN (";
+  for (size_t i = 0; i < kReadAheadRows; ++i) batch += i ? ", ?" : "?";
+  batch += ")";
+  selectBatch_ = db_.prepare(batch);
+  dropReadAhead();
   statements_.clear();
   row_.assign(columns_.size(), Cell{});
   decodedCache_.assign(columns_.size(), std::nullopt);
@@ -135,6 +149,9 @@ void Table::open() {
 
 void Table::close() {
   selectRow_ = Statement();
+  selectBatch_ = Statement();
+  readAhead_ = false;
+  dropReadAhead();
   statements_.clear();
   state_ = State::Inactive;
   order_.clear();
@@ -162,6 +179,7 @@ std::string Table::orderByClause() const {
 void Table::ensureOrder() {
   requireOpen();
   if (orderValid_) return;
+  dropReadAhead();  // its positions are those of the old order
   order_.clear();
   Statement st = db_.prepare("SELECT rowid FROM \"" + def_.name + "\" ORDER BY " + orderByClause());
   int rc;
@@ -183,6 +201,7 @@ void Table::ensurePosition() {
 }
 
 void Table::announceChange() {
+  dropReadAhead();
   const bool outer = announcing_;
   announcing_ = true;
   try {
@@ -323,6 +342,9 @@ void Table::edit() {
   requireOpen();
   if (state_ == State::Edit || state_ == State::Insert) return;
   if (current_ == 0) throw StoreError("Cannot edit: table " + def_.name + inFile() + " has no current row");
+  // An edit starts from the row as stored now.
+  dropReadAhead();
+  if (readAhead_) rowLoaded_ = false;
   loadRow();
   std::fill(changed_.begin(), changed_.end(), false);
   state_ = State::Edit;
@@ -550,23 +572,11 @@ std::optional<FieldType> Table::fieldType(std::string_view field) const {
   return columns_[static_cast<size_t>(i)].type;
 }
 
-void Table::loadRow() {
-  if (rowLoaded_) return;
-  std::fill(decodedCache_.begin(), decodedCache_.end(), std::nullopt);
-  if (current_ == 0) throw StoreError("Table " + def_.name + inFile() + " has no current row");
-  sqlite3_stmt* st = selectRow_.get();
-  sqlite3_reset(st);
-  sqlite3_bind_int64(st, 1, current_);
-  const int rc = sqlite3_step(st);
-  if (rc != SQLITE_ROW) {
-    sqlite3_reset(st);
-    if (rc == SQLITE_DONE)
-      throw StoreError("Row " + std::to_string(current_) + " of " + def_.name + inFile() + " no longer exists");
-    db_.fail("Cannot read row " + std::to_string(current_) + " of " + def_.name);
-  }
+void Table::readCells(sqlite3_stmt* st, int first, std::vector<Cell>& cells) const {
+  cells.resize(columns_.size());
   for (size_t i = 0; i < columns_.size(); ++i) {
-    Cell& c = row_[i];
-    const int ci = static_cast<int>(i);
+    Cell& c = cells[i];
+    const int ci = first + static_cast<int>(i);
     switch (sqlite3_column_type(st, ci)) {
       case SQLITE_NULL:
         c.kind = Cell::Kind::Null;
@@ -592,6 +602,85 @@ void Table::loadRow() {
       }
     }
   }
+}
+
+void Table::setReadAhead(bool on) {
+  readAhead_ = on;
+  dropReadAhead();
+}
+
+void Table::dropReadAhead() {
+  ahead_.clear();
+  aheadRead_.clear();
+  aheadFrom_ = 0;
+  lastPosition_ = -1;
+}
+
+bool Table::loadRowAhead() {
+  if (!orderValid_ || position_ < 0 || static_cast<size_t>(position_) >= order_.size() ||
+      order_[static_cast<size_t>(position_)] != current_ || !selectBatch_)
+    return false;
+  const bool backward = lastPosition_ >= 0 && position_ < lastPosition_;
+  lastPosition_ = position_;
+  auto slot = [&]() -> long { return position_ - aheadFrom_; };
+  if (slot() < 0 || static_cast<size_t>(slot()) >= ahead_.size() || !aheadRead_[static_cast<size_t>(slot())]) {
+    // The next batch, in the direction of travel, from this row on.
+    const long n = static_cast<long>(order_.size());
+    const long k = static_cast<long>(kReadAheadRows);
+    aheadFrom_ = backward ? std::max(0L, position_ - k + 1) : position_;
+    const long to = std::min(n, aheadFrom_ + k);
+    const size_t count = static_cast<size_t>(to - aheadFrom_);
+    ahead_.resize(count);
+    aheadRead_.assign(count, false);
+    sqlite3_stmt* st = selectBatch_.get();
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    for (size_t i = 0; i < count; ++i)
+      sqlite3_bind_int64(st, static_cast<int>(i) + 1, order_[static_cast<size_t>(aheadFrom_) + i]);
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+      const int64_t rowid = sqlite3_column_int64(st, 0);
+      for (size_t i = 0; i < count; ++i) {
+        if (order_[static_cast<size_t>(aheadFrom_) + i] != rowid || aheadRead_[i]) continue;
+        readCells(st, 1, ahead_[i]);
+        aheadRead_[i] = true;
+        break;
+      }
+    }
+    sqlite3_reset(st);
+    if (rc != SQLITE_DONE) {
+      dropReadAhead();
+      db_.fail("Cannot read rows of " + def_.name);
+    }
+    // A row that is gone is left to the single read, which says so.
+    if (!aheadRead_[static_cast<size_t>(slot())]) return false;
+  }
+  const auto i = static_cast<size_t>(slot());
+  row_.swap(ahead_[i]);
+  aheadRead_[i] = false;  // taken
+  return true;
+}
+
+void Table::loadRow() {
+  if (rowLoaded_) return;
+  std::fill(decodedCache_.begin(), decodedCache_.end(), std::nullopt);
+  if (current_ == 0) throw StoreError("Table " + def_.name + inFile() + " has no current row");
+  if (readAhead_ && state_ == State::Browse && loadRowAhead()) {
+    std::fill(changed_.begin(), changed_.end(), false);
+    rowLoaded_ = true;
+    return;
+  }
+  sqlite3_stmt* st = selectRow_.get();
+  sqlite3_reset(st);
+  sqlite3_bind_int64(st, 1, current_);
+  const int rc = sqlite3_step(st);
+  if (rc != SQLITE_ROW) {
+    sqlite3_reset(st);
+    if (rc == SQLITE_DONE)
+      throw StoreError("Row " + std::to_string(current_) + " of " + def_.name + inFile() + " no longer exists");
+    db_.fail("Cannot read row " + std::to_string(current_) + " of " + def_.name);
+  }
+  readCells(st, 0, row_);
   sqlite3_reset(st);
   std::fill(changed_.begin(), changed_.end(), false);
   rowLoaded_ = true;

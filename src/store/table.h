@@ -162,6 +162,23 @@ class Table {
   // are: nothing is inflated) to a digest; equal rows add equal values.
   void addStoredRow(util::Digest& digest);
 
+  // While on, a row is read together with the next rows in the direction the
+  // cursor moves, in one statement: a reader that walks the whole table (a
+  // generation run) pays one statement per batch of rows, not one per row.
+  // Every write through the connection's change listeners, and edit(), drops
+  // what was read ahead. Off when the table opens.
+  void setReadAhead(bool on);
+  class ReadAheadScope {
+   public:
+    explicit ReadAheadScope(Table& t) : t_(t) { t_.setReadAhead(true); }
+    ~ReadAheadScope() { t_.setReadAhead(false); }
+    ReadAheadScope(const ReadAheadScope&) = delete;
+    ReadAheadScope& operator=(const ReadAheadScope&) = delete;
+
+   private:
+    Table& t_;
+  };
+
   // The rowid of the current row (the key for auto-increment tables); 0 when none.
   int64_t currentRowId();
 
@@ -196,6 +213,12 @@ class Table {
   void ensureOrder();
   void ensurePosition();
   void loadRow();
+  // The row at position_ from the rows read ahead (reading the next batch when
+  // it is not among them); false when read-ahead cannot serve it.
+  bool loadRowAhead();
+  void dropReadAhead();
+  // The columns of a stepped row, from `first` on, into `cells`.
+  void readCells(sqlite3_stmt* st, int first, std::vector<Cell>& cells) const;
   const Cell& cell(std::string_view field, int& index);
   std::string decoded(int index, const Cell& c);
   void markMoved();
@@ -235,6 +258,14 @@ class Table {
   std::vector<bool> changed_;
 
   Statement selectRow_;
+  // Read-ahead: the rows at positions [aheadFrom_, aheadFrom_ + ahead_.size())
+  // of order_ (an empty row: not found, or already taken).
+  bool readAhead_ = false;
+  std::vector<std::vector<Cell>> ahead_;
+  std::vector<bool> aheadRead_;
+  long aheadFrom_ = 0;
+  long lastPosition_ = -1;  // the position loaded last, for the direction
+  Statement selectBatch_;
   // Prepared statements by their SQL, kept while the table is open.
   std::unordered_map<std::string, Statement> statements_;
 };

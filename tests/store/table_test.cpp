@@ -78,6 +78,56 @@ TEST_F(TableTest, TheDigestOfARowDoesNotDependOnTheRowReadBefore) {
   EXPECT_NE(newest.value(), afterNewest);
 }
 
+TEST_F(TableTest, ReadAheadGivesTheRowsAsStoredInBothDirectionsAndAfterWrites) {
+  // More rows than one batch reads, walked both ways; writes made through the
+  // table or through another one on the same file are seen at once.
+  Table t(db, blogTableDef());
+  t.open();
+  const int n = 75;
+  for (int i = 0; i < n; ++i)
+    t.insertRecord({FieldValue(), util::encodeDate(2004, 1, 1) + i, "t" + std::to_string(i), "text " + std::to_string(i)});
+  auto walk = [&](bool forward) {
+    std::string seen;
+    for (forward ? t.first() : t.last(); forward ? !t.eof() : !t.bof(); forward ? t.next() : t.prior())
+      seen += t.asString("BlogTitle") + "=" + t.asString("BlogText") + ";";
+    return seen;
+  };
+  const std::string forward = walk(true), backward = walk(false);
+  Table::ReadAheadScope ahead(t);
+  EXPECT_EQ(walk(true), forward);
+  EXPECT_EQ(walk(false), backward);
+
+  Table other(db, blogTableDef());
+  other.open();
+  t.first();
+  t.next();  // the second newest row, read with the rows after it
+  EXPECT_EQ(t.asString("BlogTitle"), "t73");
+  other.first();
+  other.next();
+  other.next();
+  other.edit();
+  other.setString("BlogTitle", "changed elsewhere");
+  other.post();
+  t.next();
+  EXPECT_EQ(t.asString("BlogTitle"), "changed elsewhere");
+  t.last();
+  t.prior();
+  t.edit();
+  t.setString("BlogText", "changed here");
+  t.post();
+  t.first();
+  (void)t.asString("BlogTitle");
+  t.last();
+  t.prior();
+  EXPECT_EQ(t.asString("BlogText"), "changed here");
+  other.first();
+  other.deleteRow();
+  std::string seen;
+  for (t.first(); !t.eof(); t.next()) seen += t.asString("BlogTitle") + ";";
+  EXPECT_EQ(seen.find("t74;"), std::string::npos);
+  EXPECT_NE(seen.find("t73;"), std::string::npos);
+}
+
 TEST_F(TableTest, EditPostDeleteAndBookmarks) {
   Table t(db, blogTableDef());
   t.open();
