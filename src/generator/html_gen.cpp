@@ -95,8 +95,6 @@ void Generator::resetState() {
   feedItems = 0;
   categorySlots.clear();
   buffers = {};
-  globalVars = {};
-  workingGlobalVars = {};
   indexPageVars = monthPageVars = weekPageVars = dayPageVars = homePageVars = recentPageVars = {};
   entryVars = homeEntryVars = recentEntryVars = {};
   row = {};

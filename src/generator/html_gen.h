@@ -304,10 +304,8 @@ class Generator {
   CategorySlots categorySlots;
   PageBuffers buffers;
 
-  // The tag records: the master global record and a working copy of it; the
-  // page records; the current entry, the home-page entry and the recent-page entry.
-  templates::templateGlobalVars globalVars;
-  templates::templateGlobalVars workingGlobalVars;
+  // The tag records (the site-wide one is the page builders'): the page
+  // records; the current entry, the home-page entry and the recent-page entry.
   templates::templatePageVars indexPageVars, monthPageVars, weekPageVars, dayPageVars, homePageVars,
       recentPageVars;
   templates::templateEntryVars entryVars, homeEntryVars, recentEntryVars;

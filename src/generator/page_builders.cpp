@@ -309,22 +309,37 @@ void SitePages::writeIndexPage(const std::string& title, const std::string& text
   finishSinglePage(name, kIndexTemplate, std::move(global), entry, page);
 }
 
+std::shared_ptr<const GlobalVars> SitePages::globalsWithout(std::string GlobalVars::*column,
+                                                            std::string GlobalVars::*row) {
+  // Moved aside while the rest is copied: a large blog's link lists run to megabytes.
+  std::string c, r;
+  c.swap(globals_.*column);
+  r.swap(globals_.*row);
+  std::shared_ptr<const GlobalVars> global;
+  try {
+    global = std::make_shared<const GlobalVars>(globals_);
+  } catch (...) {
+    c.swap(globals_.*column);
+    r.swap(globals_.*row);
+    throw;
+  }
+  c.swap(globals_.*column);
+  r.swap(globals_.*row);
+  return global;
+}
+
 // The archive index lists the months, the article index the articles; each
 // leaves its own list out of the page's link lists.
 void SitePages::writeArchiveIndex() {
   const auto& o = ctx_.options;
-  auto global = std::make_shared<GlobalVars>(globals_);
-  global->MonthLinksColumn.clear();
-  global->MonthLinksRow.clear();
+  auto global = globalsWithout(&GlobalVars::MonthLinksColumn, &GlobalVars::MonthLinksRow);
   writeIndexPage(o.PageTitleArchiveByMonth, globals_.MonthLinksColumn, std::move(global),
                  ctx_.names.page(o.ArchiveIndexPageName));
 }
 
 void SitePages::writeArticleIndex() {
   const auto& o = ctx_.options;
-  auto global = std::make_shared<GlobalVars>(globals_);
-  global->ArticleLinksColumn.clear();
-  global->ArticleLinksRow.clear();
+  auto global = globalsWithout(&GlobalVars::ArticleLinksColumn, &GlobalVars::ArticleLinksRow);
   writeIndexPage(o.PageTitleArticleIndex, articleIndexList_, std::move(global),
                  ctx_.names.page(o.ArticleIndexPageName));
 }
@@ -1042,7 +1057,6 @@ class SitePageBuilders : public PageBuilders {
                     }};
     pages_ = std::make_unique<SitePages>(std::move(ctx));
     pages_->buildGlobals();
-    g.globalVars = pages_->globals();
   }
 
   void listPassRow(Generator& g) override {
@@ -1051,7 +1065,6 @@ class SitePageBuilders : public PageBuilders {
   }
   void listPassEnd(Generator& g) override {
     pages_->finishListPass(readCategories(g.blog().tblCategory()));
-    g.globalVars = pages_->globals();
   }
 
   void archiveIndexPage(Generator&) override { pages_->writeArchiveIndex(); }

@@ -227,6 +227,8 @@ class SitePages {
   void writeFinished(const std::string& name, std::string text, const std::string& source = {});
   // The master global record as the pages being finished share it.
   const std::shared_ptr<const GlobalVars>& sharedGlobals();
+  // A copy of the site-wide values with two of their link lists empty.
+  std::shared_ptr<const GlobalVars> globalsWithout(std::string GlobalVars::*column, std::string GlobalVars::*row);
 
   void standardMeta(PageVars& page) const;
   std::string standardMenuTree() const;

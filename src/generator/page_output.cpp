@@ -204,9 +204,11 @@ void PageOutput::storeInputs(const std::string& folded, uint64_t digest, const B
   touched();
   store::Database& db = blog_.database();
   if (!inputsTable_) {
+    // Kept by its key alone: a row written is one B-tree insert, not two.
+    // (A file that has the table with rowids keeps it: both read and write alike.)
     db.exec(std::string("CREATE TABLE IF NOT EXISTS ") + kInputsTable +
             " (PageKey TEXT PRIMARY KEY, InputDigest INTEGER NOT NULL, PageCRC INTEGER NOT NULL, "
-            "PageSize INTEGER NOT NULL, EntryTeaser TEXT)");
+            "PageSize INTEGER NOT NULL, EntryTeaser TEXT) WITHOUT ROWID");
     inputsTable_ = true;
   }
   if (!version) {
