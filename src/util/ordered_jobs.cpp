@@ -1,6 +1,11 @@
 #include "util/ordered_jobs.h"
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 
 namespace tessary::util {
 
@@ -9,6 +14,23 @@ namespace {
 // for every short job costs more than the job. Whoever waits for a job that no
 // worker took runs it itself, so nothing waits for a wake-up that never comes.
 constexpr size_t kWakeBatch = 4;
+
+// How much nicer than the owner a worker runs. The owner is the one thread
+// whose work has an order, and the jobs wait for it: when the workers and the
+// owner want more cores than there are, the owner goes first (on two cores
+// this took a tenth off a run over a large blog, where the owner lost a core's
+// share to the workers). The workers still take every core the owner leaves.
+constexpr int kWorkerNiceness = 5;
+
+void runNicer() {
+#ifdef __linux__
+  // On Linux a thread has a niceness of its own, set by its thread id.
+  const auto self = static_cast<id_t>(::syscall(SYS_gettid));
+  errno = 0;
+  const int now = ::getpriority(PRIO_PROCESS, self);
+  if (errno == 0) (void)::setpriority(PRIO_PROCESS, self, std::min(19, now + kWorkerNiceness));
+#endif
+}
 }  // namespace
 
 OrderedJobs::OrderedJobs(unsigned workers, size_t maxInFlight) : maxInFlight_(std::max<size_t>(1, maxInFlight)) {
@@ -46,6 +68,7 @@ void OrderedJobs::runEntry(Entry& e) {
 }
 
 void OrderedJobs::workerLoop() {
+  runNicer();
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
     work_.wait(lock, [this] { return stopping_ || firstWaiting_ < line_.size(); });

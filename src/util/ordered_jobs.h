@@ -20,6 +20,7 @@
 //
 // Thread use: every public function belongs to the owner's thread; a job's
 // run() may be called on any thread, apply() and discard() on the owner's.
+// The workers run a little nicer than the owner (the jobs wait for it).
 #pragma once
 
 #include <condition_variable>

@@ -3,6 +3,9 @@
 #include "util/ordered_jobs.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -14,12 +17,15 @@
 namespace tessary::util {
 namespace {
 
+int niceness() { return ::getpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid))); }
+
 struct Record {
   std::vector<int> applied;
   std::vector<int> discarded;
   std::atomic<int> ran{0};
   std::atomic<int> ranElsewhere{0};
   std::atomic<bool> ranLate{false};  // a job numbered 1000 or more ran
+  std::atomic<int> workerNiceness{-100};  // of a worker that ran a job
   int inFlight = 0, maxInFlight = 0;  // handed in, not yet applied (the owner's thread)
   std::thread::id owner = std::this_thread::get_id();
 };
@@ -35,7 +41,10 @@ class TestJob : public OrderedJobs::Job {
     std::this_thread::sleep_for(std::chrono::microseconds((i_ * 7919) % 13 * 40));
     ++r_.ran;
     if (i_ >= 1000) r_.ranLate = true;
-    if (std::this_thread::get_id() != r_.owner) ++r_.ranElsewhere;
+    if (std::this_thread::get_id() != r_.owner) {
+      ++r_.ranElsewhere;
+      r_.workerNiceness = niceness();
+    }
     if (failRun_) throw std::runtime_error("run " + std::to_string(i_));
     result_ = i_ * 2;
   }
@@ -93,6 +102,8 @@ TEST(OrderedJobsTest, JobsAreAppliedInTheOrderHandedInWhateverThreadRanThem) {
     }
     if (workers == 4) {
       EXPECT_GT(r.ranElsewhere.load(), 0) << "the workers ran nothing";
+      // The owner goes first when the threads want more cores than there are.
+      EXPECT_EQ(r.workerNiceness.load(), std::min(19, niceness() + 5));
     }
   }
 }
