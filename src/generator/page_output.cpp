@@ -114,6 +114,7 @@ void PageOutput::load() {
       db.prepare("SELECT PageKey, PageCRCExisting, PageCRCNew, PageCRCLocal FROM tblPages ORDER BY PageKey");
   int rc;
   rowSpelling_.clear();
+  storedFresh_.clear();  // the rows in memory are the file's
   while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
     PageRow row{columnInt(st.get(), 1), columnInt(st.get(), 2), columnInt(st.get(), 3)};
     std::string key = columnText(st.get(), 0);
@@ -142,7 +143,7 @@ void PageOutput::loadInputs() {
       in.digest = static_cast<uint64_t>(sqlite3_column_int64(st.get(), 1));
       in.version = {columnInt(st.get(), 2), sqlite3_column_int64(st.get(), 3)};
       in.teaser = columnText(st.get(), 4);
-      inputs_[columnText(st.get(), 0)] = in;
+      inputs_.insert_or_assign(columnText(st.get(), 0), std::move(in));
     }
     if (rc != SQLITE_DONE) db.fail(std::string("Cannot read table ") + kInputsTable);
   }
@@ -281,10 +282,13 @@ void PageOutput::ResetNewChecksums() {
   load();
   touched();
   store::Database& db = blog_.database();
-  db.exec("UPDATE tblPages SET PageCRCNew = 0 WHERE PageCRCNew IS NOT 0");
-  // In the same transaction: the reset and "a run is going on" are stored together.
   storeLastGeneration(db, false);
-  for (auto& [key, row] : rows_) row.fresh = 0;
+  storedFresh_.clear();
+  storedFresh_.reserve(rows_.size());
+  for (auto& [key, row] : rows_) {
+    if (row.fresh != 0) storedFresh_.emplace(key, row.fresh);
+    row.fresh = 0;
+  }
   claimed_.clear();
   commit();
   db.notifyDataChanged(store::tables::kOptions);
@@ -320,7 +324,20 @@ void PageOutput::reportSpelling(const std::string& name, const std::string& spel
     log_.AppendLine("..." + name + " is written as " + spelling + " (their names differ only in case)");
 }
 
-void PageOutput::storeRow(const std::string& name, const PageRow& row, bool isNew) {
+PageRow PageOutput::rowBefore(const std::string& name) const {
+  const auto it = rows_.find(name);
+  return it == rows_.end() ? PageRow{} : it->second;
+}
+
+void PageOutput::storeRow(const std::string& name, const PageRow& row, bool isNew, const PageRow& before) {
+  if (!isNew) {
+    PageRow stored = before;
+    if (const auto it = storedFresh_.find(name); it != storedFresh_.end()) {
+      stored.fresh = it->second;
+      storedFresh_.erase(it);  // from here on the file holds the row in memory
+    }
+    if (stored.existing == row.existing && stored.fresh == row.fresh && stored.local == row.local) return;
+  }
   touched();
   store::Database& db = blog_.database();
   if (isNew) {
@@ -399,6 +416,7 @@ bool PageOutput::track(const std::string& name, int32_t crc, int64_t size, int32
     return false;
   };
   bool isNew = false;
+  const PageRow before = rowBefore(name);
   PageRow& row = recordVersion(name, crc, counter, isNew);
   if (isNew) {
     ok = attempt(row);
@@ -408,14 +426,15 @@ bool PageOutput::track(const std::string& name, int32_t crc, int64_t size, int32
     // and a visitor of the output folder sees the same page.
     if (!(size >= 0 && row.local == crc && localCopyCurrent(outputFolder_ + name, size))) ok = attempt(row);
   }
-  storeRow(name, row, isNew);
+  storeRow(name, row, isNew, before);
   if (!ok) {
     if (reporting == Reporting::Template && onFirstFailure) onFirstFailure();
     if (reporting != Reporting::Template) return false;
   }
   if (row.local == crc && localCopyCurrent(outputFolder_ + name, size)) return true;
+  const PageRow stored = row;
   if (!attempt(row)) return false;
-  storeRow(name, row, false);
+  storeRow(name, row, false, stored);
   return true;
 }
 
@@ -466,6 +485,7 @@ bool PageOutput::applyPage(const PagePlan& plan, PageFile& file) {
   commitWhenDue();
   const int32_t crc = file.crc;
   bool isNew = false;
+  const PageRow before = rowBefore(plan.name);
   PageRow& row = recordVersion(plan.name, crc, counters_.pagesAddedOrChanged, isNew);
   std::string failure = file.failure;
   if (!file.temporary.empty()) {
@@ -477,7 +497,7 @@ bool PageOutput::applyPage(const PagePlan& plan, PageFile& file) {
     else
       failure = st.message().empty() ? "Cannot write " + plan.path : st.message();
   }
-  storeRow(plan.name, row, isNew);
+  storeRow(plan.name, row, isNew, before);
   if (!failure.empty()) {
     commit();
     throw OutputError(failure);
@@ -533,6 +553,18 @@ bool PageOutput::WriteTemplateFile(const std::string& fileName, std::string_view
 
 void PageOutput::RemoveOrphans() {
   load();
+  // The rows no page of the run took read as orphans from here on in the file too.
+  while (!storedFresh_.empty()) {
+    const std::string name = storedFresh_.begin()->first;
+    const auto it = rows_.find(name);
+    if (it == rows_.end()) {
+      storedFresh_.erase(storedFresh_.begin());
+      continue;
+    }
+    PageRow before = it->second;
+    before.fresh = storedFresh_.begin()->second;
+    storeRow(name, it->second, false, before);
+  }
   for (const auto& [key, row] : rows_) {
     if (row.fresh != 0) continue;
     // Where names are compared without case this file is one the run wrote.

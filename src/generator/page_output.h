@@ -88,8 +88,11 @@ class PageOutput : public templates::TemplateFileSink {
   RunCounters& counters() { return counters_; }
   const RunCounters& counters() const { return counters_; }
 
-  // Sets PageCRCNew to 0 on every row (the start of every generation run) and
-  // records in the blog file that a run is going on.
+  // Starts a generation run: every row's PageCRCNew reads 0 from here on, and
+  // the blog file records that a run is going on. The file's rows are left as
+  // they are until the run hands in their pages: a page that gives the
+  // checksum it gave last time writes no row (a run without changes writes
+  // none), and RemoveOrphans stores the 0 of every row no page took.
   void ResetNewChecksums();
   // Records that the run completed and commits. Raises when it cannot.
   void markRunComplete();
@@ -179,8 +182,9 @@ class PageOutput : public templates::TemplateFileSink {
   // whose name differs from it only in case is written under it.
   void preferSpelling(const std::string& name);
 
-  // Deletes the local copy of every row with PageCRCNew 0 (the rows stay, for
-  // the publishers) and counts them as pages removed.
+  // Stores PageCRCNew 0 in the rows no page of the run took, then deletes the
+  // local copy of every row with PageCRCNew 0 (the rows stay, for the
+  // publishers) and counts them as pages removed.
   void RemoveOrphans();
 
   // True when the name may become a file in the output folder: a bare file name
@@ -207,7 +211,10 @@ class PageOutput : public templates::TemplateFileSink {
   // Steps 3 and 4: the row takes the run's checksum (a new row is made), with
   // the log line and the count of a new or changed file.
   PageRow& recordVersion(const std::string& name, int32_t crc, int32_t& counter, bool& isNew);
-  void storeRow(const std::string& name, const PageRow& row, bool isNew);
+  // Writes the row unless the file holds it so already; `before`: the row in
+  // memory before the change (the file's, but for a PageCRCNew in storedFresh_).
+  void storeRow(const std::string& name, const PageRow& row, bool isNew, const PageRow& before);
+  PageRow rowBefore(const std::string& name) const;
   void touched();
   void commitWhenDue();
   // The name the file is written and tracked under (see the opening comment);
@@ -224,9 +231,12 @@ class PageOutput : public templates::TemplateFileSink {
   std::string outputFolder_;
   RunCounters counters_;
   std::map<std::string, PageRow> rows_;
+  // The rows whose PageCRCNew in the file is not the 0 they read as since
+  // ResetNewChecksums: the value in the file.
+  std::unordered_map<std::string, int32_t> storedFresh_;
   // By name folded to lower case: the row keys, the spellings the site links,
   // and the names this run wrote.
-  std::map<std::string, std::string> rowSpelling_, preferred_, claimed_;
+  std::unordered_map<std::string, std::string> rowSpelling_, preferred_, claimed_;
   bool loaded_ = false;
   int pendingWrites_ = 0;
   bool inTransaction_ = false;

@@ -121,17 +121,35 @@ TEST_F(PageOutputTest, FirstProducedPageIsNewAndWritten) {
   EXPECT_EQ(last_.pagesAddedOrChanged, 1);
 }
 
-TEST_F(PageOutputTest, StartOfRunClearsOnlyTheNewChecksum) {
-  run({{"a.html", "one"}});
+TEST_F(PageOutputTest, ARunWritesOnlyTheRowsThatChangeAndClearsOnlyTheNewChecksumOfOrphans) {
+  // The start of a run leaves the file's rows alone; a page as it was last
+  // time writes no row; the end stores the orphans' PageCRCNew 0.
+  run({{"a.html", "one"}, {"b.html", "two"}, {"c.html", "three"}});
   publish();
-  PageOutput output(*blog_, log_, out_);
-  output.ResetNewChecksums();
-  output.commit();
-  const PageRow r = row("a.html");
-  EXPECT_EQ(r.existing, crcOf("one"));
-  EXPECT_EQ(r.fresh, 0);
-  EXPECT_EQ(r.local, crcOf("one"));
-  EXPECT_EQ(file("a.html"), "one");
+  sqlite3* db = blog_->database().handle();
+  {
+    PageOutput output(*blog_, log_, out_);
+    output.ResetNewChecksums();
+    output.commit();
+    EXPECT_EQ(output.rows().at("a.html").fresh, 0);
+    EXPECT_EQ(row("a.html").fresh, crcOf("one")) << "the start of a run rewrote the rows";
+    const int64_t changes = sqlite3_total_changes64(db);
+    output.WritePage("a.html", "one");
+    output.WritePage("c.html", "three, changed");
+    output.commit();
+    EXPECT_EQ(sqlite3_total_changes64(db) - changes, 1) << "only the changed page's row is written";
+    output.RemoveOrphans();
+    output.commit();
+  }
+  const PageRow a = row("a.html"), b = row("b.html"), c = row("c.html");
+  EXPECT_EQ(a.existing, crcOf("one"));
+  EXPECT_EQ(a.fresh, crcOf("one"));
+  EXPECT_EQ(a.local, crcOf("one"));
+  EXPECT_EQ(b.existing, crcOf("two"));
+  EXPECT_EQ(b.fresh, 0);
+  EXPECT_EQ(c.fresh, crcOf("three, changed"));
+  EXPECT_EQ(c.existing, crcOf("three"));
+  EXPECT_FALSE(util::fileExists(out_ + "b.html"));
 }
 
 TEST_F(PageOutputTest, UnpublishedPageIsReportedChangedAgain) {

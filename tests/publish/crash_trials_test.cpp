@@ -1,5 +1,6 @@
 // Crash trials: every file write, rename, delete and commit point of a
-// generation run and of a file-copy publish is failed (as a full disk would) or
+// generation run (the first one, and one after a publish and edits) and of a
+// file-copy publish is failed (as a full disk would) or
 // turned into a kill (the process ends there), one point per trial. Afterwards
 // the blog file is sound and opens, the next generation run and publish
 // complete, the output folder and the destination equal those of runs that were
@@ -80,7 +81,8 @@ struct Session {
   store::BlogDb blog;
 };
 
-enum class Stage { Generate, Publish };
+// Regenerate: a generation run over a site generated and published before.
+enum class Stage { Generate, Regenerate, Publish };
 
 struct Trial {
   Stage stage;
@@ -90,7 +92,10 @@ struct Trial {
 
 std::string trialName(const ::testing::TestParamInfo<Trial>& info) {
   const Trial& t = info.param;
-  return std::string(t.stage == Stage::Generate ? "Generate" : "Publish") + kindName(t.kind) +
+  return std::string(t.stage == Stage::Generate     ? "Generate"
+                     : t.stage == Stage::Regenerate ? "Regenerate"
+                                                    : "Publish") +
+         kindName(t.kind) +
          (t.action == FaultAction::Exit ? "Kill" : "Fail");
 }
 
@@ -116,10 +121,12 @@ class CrashTrialTest : public ::testing::TestWithParam<Trial> {
     ASSERT_EQ(testing::runCommand("mkdir -p '" + base_.path() + "' && cp '" + site_.programFolder() + "/sample.zdb' '" +
                                   base_.path() + "/'"),
               0);
-    if (GetParam().stage == Stage::Publish) {
+    if (GetParam().stage != Stage::Generate) {
       // Before the trial: a site generated and published once, then an article
-      // removed and the site generated again, so the publish under trial copies
-      // changed pages and deletes removed ones.
+      // removed. For the publish under trial the site is generated again, so
+      // that it copies changed pages and deletes removed ones; for the run
+      // under trial the newest entry is edited too, so that it changes pages,
+      // leaves others as they were and finds an orphan.
       Session s(base_.path());
       s.generate();
       ASSERT_EQ(s.publish().errors, 0);
@@ -127,13 +134,21 @@ class CrashTrialTest : public ::testing::TestWithParam<Trial> {
       ASSERT_GE(key, 0);
       s.blog.database().exec("DELETE FROM tblBlog WHERE BlogKey = " + std::to_string(key));
       s.blog.database().notifyDataChanged("tblBlog");
-      s.generate();
+      if (GetParam().stage == Stage::Publish) {
+        s.generate();
+      } else {
+        store::Table& t = s.blog.tblBlog();
+        t.first();
+        t.edit();
+        t.setString("BlogText", "A new text of the newest entry.");
+        t.post();
+      }
     }
     // The references: the runs without interruption.
     TempDir ref;
     copyBase(ref.path());
     Session s(ref.path());
-    if (GetParam().stage == Stage::Generate) s.generate();
+    if (GetParam().stage != Stage::Publish) s.generate();
     ASSERT_EQ(s.publish().errors, 0);
     referenceOutput_ = snapshot(s.output());
     referenceDestination_ = snapshot(ref.path() + "/dest");
@@ -152,8 +167,8 @@ class CrashTrialTest : public ::testing::TestWithParam<Trial> {
     ASSERT_EQ(testing::runCommand("cp -a '" + base_.path() + "/.' '" + to + "/'"), 0);
   }
   void runStage(Session& s) {
-    if (GetParam().stage == Stage::Generate) s.generate();
-    else s.publish();
+    if (GetParam().stage == Stage::Publish) s.publish();
+    else s.generate();
   }
 
   // One trial at point n; returns an empty text when every check held, else
@@ -233,7 +248,7 @@ TEST_P(CrashTrialTest, EveryPointRecoversToTheSiteOfAnUninterruptedRun) {
 
 std::vector<Trial> allTrials() {
   std::vector<Trial> all;
-  for (const Stage s : {Stage::Generate, Stage::Publish})
+  for (const Stage s : {Stage::Generate, Stage::Regenerate, Stage::Publish})
     for (const FaultKind k : {FaultKind::FileWrite, FaultKind::FileRename, FaultKind::Delete, FaultKind::Commit})
       for (const FaultAction a : {FaultAction::Exit, FaultAction::Fail}) all.push_back({s, k, a});
   return all;
