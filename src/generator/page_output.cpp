@@ -561,9 +561,7 @@ void PageOutput::RemoveOrphans() {
       storedFresh_.erase(storedFresh_.begin());
       continue;
     }
-    PageRow before = it->second;
-    before.fresh = storedFresh_.begin()->second;
-    storeRow(name, it->second, false, before);
+    storeRow(name, it->second, false, it->second);  // takes the file's PageCRCNew from storedFresh_
   }
   for (const auto& [key, row] : rows_) {
     if (row.fresh != 0) continue;

@@ -122,13 +122,7 @@ void Table::loadColumns() {
   }
   sql += " FROM \"" + def_.name + "\" WHERE rowid = ?";
   selectRow_ = db_.prepare(sql);
-  // The batch of the read-ahead: kReadAheadRows rowids, unused ones null.
-  std::string batch = "SELECT rowid";
-  for (const Column& c : columns_) batch += ", \"" + c.name + "\"";
-  batch += " FROM \"" + def_.name + "\" WHERE rowid IN (";
-  for (size_t i = 0; i < kReadAheadRows; ++i) batch += i ? ", ?" : "?";
-  batch += ")";
-  selectBatch_ = db_.prepare(batch);
+  selectBatch_ = Statement();  // prepared by the first read-ahead
   dropReadAhead();
   statements_.clear();
   row_.assign(columns_.size(), Cell{});
@@ -618,8 +612,17 @@ void Table::dropReadAhead() {
 
 bool Table::loadRowAhead() {
   if (!orderValid_ || position_ < 0 || static_cast<size_t>(position_) >= order_.size() ||
-      order_[static_cast<size_t>(position_)] != current_ || !selectBatch_)
+      order_[static_cast<size_t>(position_)] != current_)
     return false;
+  if (!selectBatch_) {
+    // kReadAheadRows rowids; the ones a short batch leaves unbound are null.
+    std::string batch = "SELECT rowid";
+    for (const Column& c : columns_) batch += ", \"" + c.name + "\"";
+    batch += " FROM \"" + def_.name + "\" WHERE rowid IN (";
+    for (size_t i = 0; i < kReadAheadRows; ++i) batch += i ? ", ?" : "?";
+    batch += ")";
+    selectBatch_ = db_.prepare(batch);
+  }
   const bool backward = lastPosition_ >= 0 && position_ < lastPosition_;
   lastPosition_ = position_;
   auto slot = [&]() -> long { return position_ - aheadFrom_; };
